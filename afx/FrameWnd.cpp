@@ -1,0 +1,136 @@
+// CFrameWnd: frame class registration, resource loading, command routing to the thread and menu updates.
+#include "FrameWnd.h"
+#include "WinThread.h"
+#include "CmdUI.h"
+#include <cstring>
+
+namespace {
+const char kFrameClass[] = "KalvoraFrame";
+
+// Class icon of a frame loaded from a resource: one class per icon ID.
+LPCSTR RegisterFrameClass(UINT nIconID, char* pszName, size_t cchName)
+{
+    HINSTANCE hInst = ::GetModuleHandleA(NULL);
+    HICON hIcon = nIconID ? ::LoadIconA(hInst, MAKEINTRESOURCEA(nIconID)) : NULL;
+    if (hIcon == NULL)
+        return CFrameWnd::GetDefaultClass();
+    wsprintfA(pszName, "%s:%u", kFrameClass, nIconID);
+    (void)cchName;
+    WNDCLASSA wc;
+    if (::GetClassInfoA(hInst, pszName, &wc))
+        return pszName;
+    wc = WNDCLASSA();
+    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = ::DefWindowProcA;
+    ::GetClassInfoA(hInst, CFrameWnd::GetDefaultClass(), &wc);
+    wc.hIcon = hIcon;
+    wc.lpszClassName = pszName;
+    return ::RegisterClassA(&wc) ? pszName : CFrameWnd::GetDefaultClass();
+}
+}
+
+const RECT CFrameWnd::rectDefault = { (LONG)CW_USEDEFAULT, (LONG)CW_USEDEFAULT, 0, 0 };
+
+CFrameWnd::CFrameWnd() : m_hAccelTable(NULL), m_nIDResource(0) {}
+
+CFrameWnd::~CFrameWnd()
+{
+    if (m_hAccelTable)
+        ::DestroyAcceleratorTable(m_hAccelTable);
+}
+
+LPCSTR CFrameWnd::GetDefaultClass()
+{
+    HINSTANCE hInst = ::GetModuleHandleA(NULL);
+    WNDCLASSA wc;
+    if (!::GetClassInfoA(hInst, kFrameClass, &wc)) {
+        wc = WNDCLASSA();
+        wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = CWnd::WndProc;
+        wc.hInstance = hInst;
+        wc.hCursor = ::LoadCursorA(NULL, MAKEINTRESOURCEA(32512));   // IDC_ARROW
+        wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+        wc.lpszClassName = kFrameClass;
+        ::RegisterClassA(&wc);
+    }
+    return kFrameClass;
+}
+
+BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA& cs)
+{
+    if (cs.lpszClass == NULL)
+        cs.lpszClass = GetDefaultClass();
+    cs.style &= ~FWS_ADDTOTITLE;
+    return TRUE;
+}
+
+BOOL CFrameWnd::Create(LPCSTR pszClassName, LPCSTR pszWindowName, DWORD dwStyle, const RECT& rect,
+                       CWnd* pParent, LPCSTR pszMenuName, DWORD dwExStyle, void*)
+{
+    HMENU hMenu = pszMenuName ? ::LoadMenuA(::GetModuleHandleA(NULL), pszMenuName) : NULL;
+    if (!CreateEx(dwExStyle, pszClassName, pszWindowName, dwStyle, rect, pParent, hMenu)) {
+        if (hMenu)
+            ::DestroyMenu(hMenu);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwStyle, CWnd* pParent, void* pContext)
+{
+    m_nIDResource = nIDResource;
+    HINSTANCE hInst = ::GetModuleHandleA(NULL);
+    char szTitle[256] = "";
+    ::LoadStringA(hInst, nIDResource, szTitle, sizeof(szTitle));
+    if (char* pNewline = strchr(szTitle, '\n'))
+        *pNewline = '\0';
+    if (m_hAccelTable == NULL)
+        m_hAccelTable = ::LoadAcceleratorsA(hInst, MAKEINTRESOURCEA(nIDResource));
+    char szClass[64];
+    LPCSTR pszClass = RegisterFrameClass(nIDResource, szClass, sizeof(szClass));
+    return Create(pszClass, szTitle, dwStyle, rectDefault, pParent, MAKEINTRESOURCEA(nIDResource), 0, pContext);
+}
+
+BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST && m_hAccelTable)
+        return ::TranslateAcceleratorA(m_hWnd, m_hAccelTable, pMsg);
+    return FALSE;
+}
+
+BOOL CFrameWnd::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
+{
+    if (uMsg == WM_INITMENUPOPUP) {
+        OnInitMenuPopup((HMENU)wParam);
+        lResult = 0;
+        return TRUE;
+    }
+    // Commands the window does not handle go on to its thread (the application on the main thread).
+    if (uMsg == WM_COMMAND && HIWORD(wParam) <= 1) {
+        CWinThread* pThread = AfxGetThread();
+        if (pThread && pThread->ProcessWindowMessage(NULL, uMsg, wParam, lParam, lResult))
+            return TRUE;
+    }
+    return CWnd::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult);
+}
+
+void CFrameWnd::OnInitMenuPopup(HMENU hMenu)
+{
+    int nCount = ::GetMenuItemCount(hMenu);
+    for (int i = 0; i < nCount; i++) {
+        UINT nID = ::GetMenuItemID(hMenu, i);
+        if (nID == 0 || nID == (UINT)-1)
+            continue;   // separators and submenus
+        CCmdUI ui;
+        ui.m_nID = nID;
+        ui.m_nIndex = (UINT)i;
+        ui.m_hMenu = hMenu;
+        LRESULT lResult = 0;
+        ProcessWindowMessage(m_hWnd, WM_KV_UPDATE_UI, nID, (LPARAM)&ui, lResult);
+    }
+}
+
+void CFrameWnd::PostNcDestroy()
+{
+    delete this;
+}

@@ -1,0 +1,24 @@
+// The framework layer in one include: the pieces of the classic application framework this program uses.
+#pragma once
+#include <windows.h>
+#include <mmsystem.h>
+#include "String.h"
+#include "Point.h"
+#include "CmdUI.h"
+#include "Event.h"
+#include "SingleLock.h"
+#include "GdiObject.h"
+#include "Pen.h"
+#include "Brush.h"
+#include "Font.h"
+#include "Bitmap.h"
+#include "DC.h"
+#include "Wnd.h"
+#include "ClientDC.h"
+#include "PaintDC.h"
+#include "FrameWnd.h"
+#include "Dialog.h"
+#include "DataExchange.h"
+#include "ColorDialog.h"
+#include "WinThread.h"
+#include "WinApp.h"

@@ -1,0 +1,9 @@
+// CAboutDlg: the modal About box with the start-up picture.
+#pragma once
+#include <afxwin.h>
+
+class CAboutDlg : public CDialog
+{
+public:
+    CAboutDlg();
+};

@@ -1,0 +1,158 @@
+// CKalvoraApp: start-up order, the main thread's share of the message protocol, and shutdown.
+#include "app/KalvoraApp.h"
+#include "app/SplashWindow.h"
+#include "app/AboutDlg.h"
+#include "engine/ProThread.h"
+#include "panel/CtrlWindow.h"
+#include "res/resource.h"
+#include <cstdlib>
+#include <ctime>
+
+CKalvoraApp theApp;
+
+CKalvoraApp::CKalvoraApp() : m_pRenderThread(NULL), m_hRenderThread(NULL), m_dwRenderThreadId(0)
+{
+    for (volatile int& n : m_nPatternEnable)
+        n = 0;
+}
+
+CKalvoraApp::~CKalvoraApp()
+{
+    if (m_hRenderThread)
+        ::CloseHandle(m_hRenderThread);
+}
+
+BEGIN_MESSAGE_MAP(CKalvoraApp, CWinApp)
+    ON_THREAD_MESSAGE(WMU_PATTERN_CHANGED, OnPatternChanged)
+    ON_THREAD_MESSAGE(WMU_ARRANGE_CHANGED, OnArrangeChanged)
+    ON_THREAD_MESSAGE(WMU_TOGGLE_CTRL, OnToggleCtrl)
+    ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
+END_MESSAGE_MAP()
+
+void CKalvoraApp::FormDefaultIniPath()
+{
+    char szModule[MAX_PATH];
+    CString strFolder;
+    if (::GetModuleFileNameA(NULL, szModule, MAX_PATH) > 0) {
+        char szDrive[_MAX_DRIVE], szDir[_MAX_DIR], szFolder[MAX_PATH];
+        _splitpath(szModule, szDrive, szDir, NULL, NULL);
+        _makepath(szFolder, szDrive, szDir, NULL, NULL);
+        strFolder = szFolder;
+    } else {
+        strFolder.LoadString(IDS_DATAFOLDER);
+    }
+    CString strName;
+    strName.LoadString(IDS_INIFILE);
+    m_strIniPath = strFolder + strName;
+}
+
+BOOL CKalvoraApp::InitInstance()
+{
+    if (!m_guard.Acquire(IDS_INIFILE))
+        return FALSE;
+    CCommandLineInfo cmdInfo;
+    ParseCommandLine(cmdInfo);
+    CSplashWindow::EnableSplashScreen(cmdInfo.m_bShowSplash);
+    Enable3dControls();
+    srand((unsigned)time(NULL));
+    FormDefaultIniPath();
+    FindSettingsFile();
+    ReadSettings();
+    EnumMonitors();
+
+    CCtrlWindow* pFrame = new CCtrlWindow;
+    m_pMainWnd = pFrame;
+    pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, NULL, NULL);
+    if (m_pMainWnd == NULL || pFrame->m_hWnd == NULL) {
+        m_pMainWnd = NULL;
+        return FALSE;   // nothing to run without the control window
+    }
+    pFrame->ShowWindow(SW_SHOW);
+    pFrame->UpdateWindow();
+    return TRUE;
+}
+
+int CKalvoraApp::ExitInstance()
+{
+    WriteSettings();
+    return CWinApp::ExitInstance();
+}
+
+BOOL CKalvoraApp::PreTranslateMessage(MSG* pMsg)
+{
+    if (CSplashWindow::PreTranslateAppMessage(pMsg))
+        return TRUE;
+    return CWinApp::PreTranslateMessage(pMsg);
+}
+
+BOOL CKalvoraApp::StartRenderThread()
+{
+    if (m_hRenderThread)
+        return FALSE;
+    CProThread* pThread = new CProThread;
+    if (!pThread->CreateThread(0, 0, NULL, &m_hRenderThread, &m_dwRenderThreadId)) {
+        delete pThread;
+        return FALSE;
+    }
+    m_pRenderThread = pThread;   // never dereferenced: the thread deletes it when it ends
+    return TRUE;
+}
+
+BOOL CKalvoraApp::IsRenderThreadRunning() const
+{
+    return m_hRenderThread && ::WaitForSingleObject(m_hRenderThread, 0) == WAIT_TIMEOUT;
+}
+
+BOOL CKalvoraApp::PostToRenderThread(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (m_pRenderThread == NULL || !IsRenderThreadRunning())
+        return FALSE;
+    return ::PostThreadMessageA(m_dwRenderThreadId, msg, wParam, lParam);
+}
+
+void CKalvoraApp::StopRenderThread()
+{
+    if (m_hRenderThread == NULL)
+        return;   // never started: nothing to wait for
+    m_evQuit.SetEvent();
+    CSingleLock lock(&m_evThreadDone);
+    // The thread sets the done event on its way out; its handle covers a thread that died without it.
+    while (!lock.Lock(0)) {
+        if (::WaitForSingleObject(m_hRenderThread, 0) == WAIT_OBJECT_0)
+            break;
+        ::Sleep(10);
+    }
+    m_pRenderThread = NULL;
+}
+
+void CKalvoraApp::RelayToMainWnd(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (m_pMainWnd && m_pMainWnd->m_hWnd)
+        m_pMainWnd->PostMessage(msg, wParam, lParam);
+}
+
+LRESULT CKalvoraApp::OnPatternChanged(WPARAM wParam, LPARAM lParam)
+{
+    RelayToMainWnd(WMU_PATTERN_CHANGED, wParam, lParam);
+    return 0;
+}
+
+LRESULT CKalvoraApp::OnArrangeChanged(WPARAM wParam, LPARAM lParam)
+{
+    RelayToMainWnd(WMU_ARRANGE_CHANGED, wParam, lParam);
+    return 0;
+}
+
+LRESULT CKalvoraApp::OnToggleCtrl(WPARAM, LPARAM)
+{
+    m_bCtrlHidden = !m_bCtrlHidden;
+    if (m_pMainWnd && m_pMainWnd->m_hWnd)
+        m_pMainWnd->ShowWindow(m_bCtrlHidden ? SW_HIDE : SW_SHOW);
+    return 0;
+}
+
+void CKalvoraApp::OnAppAbout()
+{
+    CAboutDlg dlg;
+    dlg.DoModal();
+}

@@ -1,0 +1,57 @@
+// CKalvoraApp: the process; owns the settings, the instance guard, the shutdown events and the render thread's handle.
+#pragma once
+#include <afxwin.h>
+#include "app/SettingsRecord.h"
+#include "app/InstanceGuard.h"
+
+class CProThread;
+
+class CKalvoraApp : public CWinApp, public CSettingsRecord
+{
+public:
+    CKalvoraApp();
+    ~CKalvoraApp() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // Starts the render thread once; FALSE when it was already started or could not start.
+    BOOL StartRenderThread();
+    // Asks the render thread to close the display and waits until it has ended.
+    void StopRenderThread();
+    BOOL IsRenderThreadRunning() const;
+
+    // Posting members: each does nothing when no render thread runs.
+    void PostSelectPattern(int nPattern) { PostToRenderThread(WMU_SELECT_PATTERN, (WPARAM)nPattern, 0); }
+    void PostSetArrange(int nMode) { PostToRenderThread(WMU_SET_ARRANGE, (WPARAM)nMode, 0); }
+    void PostForwardKey(UINT nChar, LPARAM lKeyData) { PostToRenderThread(WMU_FORWARD_KEY, nChar, lKeyData); }
+    void PostPlaceDisplay() { PostToRenderThread(WMU_PLACE_DISPLAY, (WPARAM)m_nMonitor, (LPARAM)m_nWindowSize); }
+    void PostBackColor() { PostToRenderThread(WMU_SET_BACKCOLOR, (WPARAM)m_crBackScreen, 0); }
+    void PostPause(BOOL bPause) { PostToRenderThread(WMU_PAUSE, bPause ? 1 : 0, 0); }
+    void PostForwardCommand(UINT nID) { PostToRenderThread(WMU_FORWARD_COMMAND, nID, 0); }
+    BOOL PostToRenderThread(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    CEvent m_evQuit;
+    CEvent m_evThreadDone;
+    CProThread* m_pRenderThread;
+    volatile int m_nPatternEnable[KV_PATTERN_COUNT];
+    CInstanceGuard m_guard;
+
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    LRESULT OnPatternChanged(WPARAM wParam, LPARAM lParam);
+    LRESULT OnArrangeChanged(WPARAM wParam, LPARAM lParam);
+    LRESULT OnToggleCtrl(WPARAM wParam, LPARAM lParam);
+    void OnAppAbout();
+
+private:
+    void FormDefaultIniPath();
+    void RelayToMainWnd(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HANDLE m_hRenderThread;     // our own handle: the thread object deletes itself
+    DWORD m_dwRenderThreadId;
+};
+
+extern CKalvoraApp theApp;

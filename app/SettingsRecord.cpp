@@ -1,0 +1,130 @@
+// CSettingsRecord: KALVORA.INI lookup, reading and writing, and the monitor table.
+#include "app/SettingsRecord.h"
+#include "res/resource.h"
+#include <cstdlib>
+#include <vector>
+
+namespace {
+const char kSection[] = "Init";
+const DWORD kPseudoMonitor = 0x12340042;   // the single screen when the system can't enumerate
+// Folder values pass through untouched; a long one is kept whole rather than cut.
+const DWORD kFolderBuffer = 32768;
+}
+
+CSettingsRecord::CSettingsRecord()
+    : m_bCtrlHidden(FALSE), m_nDynamicUser(200), m_nStaticUser(140), m_crBackScreen(0), m_nWindowSize(0),
+      m_nMonitor(0), m_nMonitors(0)
+{
+    ZeroMemory(m_monitors, sizeof(m_monitors));
+}
+
+int CSettingsRecord::SaneTempo(int nBpm)
+{
+    return nBpm >= 1 ? nBpm : 140;
+}
+
+void CSettingsRecord::FindSettingsFile()
+{
+    CString strName;
+    if (!strName.LoadString(IDS_INIFILE))
+        return;
+    char szPath[MAX_PATH];
+    DWORD n = ::SearchPathA(NULL, strName, ".INI", MAX_PATH, szPath, NULL);
+    if (n > 0 && n < MAX_PATH)
+        m_strIniPath.Format("%s", szPath);
+}
+
+void CSettingsRecord::ReadFolder(LPCSTR pszKey, CString& strValue)
+{
+    std::vector<char> buf(kFolderBuffer);
+    ::GetPrivateProfileStringA(kSection, pszKey, "NG", buf.data(), kFolderBuffer, m_strIniPath);
+    // "NG" (missing) and other values of one or two characters are not folders.
+    if (lstrlenA(buf.data()) > 2)
+        strValue = buf.data();
+}
+
+int CSettingsRecord::ReadInt(LPCSTR pszKey, int nDefault)
+{
+    char buf[64] = "";
+    ::GetPrivateProfileStringA(kSection, pszKey, "", buf, sizeof(buf), m_strIniPath);
+    char* pEnd = NULL;
+    long long v = strtoll(buf, &pEnd, 10);
+    // Text that is not a number keeps the default, as a missing key does.
+    if (pEnd == buf || v < -2147483648LL || v > 4294967295LL)
+        return nDefault;
+    return (int)(unsigned)(long long)v;
+}
+
+void CSettingsRecord::ReadSettings()
+{
+    if (m_strIniPath.IsEmpty())
+        return;
+    if (::GetFileAttributesA(m_strIniPath) == INVALID_FILE_ATTRIBUTES)
+        return;
+    ReadFolder("BackGround", m_strBackGround);
+    ReadFolder("Pattern16", m_strPattern16);
+    ReadFolder("Pattern17", m_strPattern17);
+    ReadFolder("Pattern22", m_strPattern22);
+    m_nDynamicUser = ReadInt("DynamicUser", 200);
+    m_nStaticUser = SaneTempo(ReadInt("StaticUser", 30));
+    int nColour = ReadInt("BackScreenColor", 0);
+    m_crBackScreen = (nColour >= 0 && nColour <= 0xFFFFFF) ? (COLORREF)nColour : 0;
+}
+
+void CSettingsRecord::WriteInt(LPCSTR pszKey, int nValue)
+{
+    CString str;
+    str.Format("%d", nValue);
+    ::WritePrivateProfileStringA(kSection, pszKey, str, m_strIniPath);
+}
+
+void CSettingsRecord::WriteSettings()
+{
+    if (m_strIniPath.IsEmpty())
+        return;
+    ::WritePrivateProfileStringA(kSection, "BackGround", m_strBackGround, m_strIniPath);
+    ::WritePrivateProfileStringA(kSection, "Pattern16", m_strPattern16, m_strIniPath);
+    ::WritePrivateProfileStringA(kSection, "Pattern17", m_strPattern17, m_strIniPath);
+    ::WritePrivateProfileStringA(kSection, "Pattern22", m_strPattern22, m_strIniPath);
+    WriteInt("DynamicUser", m_nDynamicUser);
+    WriteInt("StaticUser", m_nStaticUser);
+    WriteInt("BackScreenColor", (int)m_crBackScreen);
+}
+
+BOOL CALLBACK CSettingsRecord::OnMonitorFound(HMONITOR hMonitor, HDC, LPRECT prc, LPARAM lParam)
+{
+    CSettingsRecord* pThis = (CSettingsRecord*)lParam;
+    for (MonitorEntry& entry : pThis->m_monitors) {
+        if (entry.hMonitor == 0) {
+            entry.hMonitor = (DWORD)(UINT_PTR)hMonitor;
+            entry.rc = *prc;
+            break;
+        }
+    }
+    return TRUE;   // a sixth monitor and beyond are ignored, but the walk goes on
+}
+
+void CSettingsRecord::EnumMonitors()
+{
+    typedef BOOL(WINAPI * EnumFn)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
+    static const char* const kNames[] = { "GetSystemMetrics", "MonitorFromWindow", "MonitorFromRect",
+                                          "MonitorFromPoint", "GetMonitorInfoA", "EnumDisplayDevicesA" };
+    HMODULE hUser = ::GetModuleHandleA("USER32");
+    EnumFn pfnEnum = hUser ? (EnumFn)(void*)::GetProcAddress(hUser, "EnumDisplayMonitors") : NULL;
+    BOOL bAll = pfnEnum != NULL;
+    for (const char* pszName : kNames)
+        bAll = bAll && ::GetProcAddress(hUser, pszName) != NULL;
+    BOOL bOk;
+    if (bAll) {
+        bOk = pfnEnum(NULL, NULL, OnMonitorFound, (LPARAM)this);
+    } else {
+        RECT rc = { 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN) };
+        bOk = OnMonitorFound((HMONITOR)(UINT_PTR)kPseudoMonitor, NULL, &rc, (LPARAM)this);
+    }
+    if (!bOk)
+        return;
+    int n = 0;
+    while (n < KV_MAX_MONITORS && m_monitors[n].hMonitor != 0)
+        n++;
+    m_nMonitors = n;
+}

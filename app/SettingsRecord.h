@@ -1,0 +1,42 @@
+// CSettingsRecord: the settings kept in KALVORA.INI plus the run-time display placement and monitor table.
+#pragma once
+#include <afxwin.h>
+#include "app/MonitorEntry.h"
+#include "engine/KvMessages.h"
+
+class CSettingsRecord
+{
+public:
+    CSettingsRecord();
+    virtual ~CSettingsRecord() {}
+
+    // Takes an existing settings file from the search path, if there is one, instead of m_strIniPath.
+    void FindSettingsFile();
+    void ReadSettings();
+    void WriteSettings();
+    // Fills m_monitors and m_nMonitors.
+    void EnumMonitors();
+
+    // The tempo the display may divide by: values below 1 from the file become the default.
+    static int SaneTempo(int nBpm);
+
+    CString m_strIniPath;
+    CString m_strBackGround;
+    CString m_strPattern16;
+    CString m_strPattern17;
+    CString m_strPattern22;
+    volatile BOOL m_bCtrlHidden;
+    volatile int m_nDynamicUser;
+    volatile int m_nStaticUser;
+    volatile COLORREF m_crBackScreen;
+    volatile int m_nWindowSize;
+    volatile int m_nMonitor;
+    volatile int m_nMonitors;
+    MonitorEntry m_monitors[KV_MAX_MONITORS];
+
+private:
+    void ReadFolder(LPCSTR pszKey, CString& strValue);
+    int ReadInt(LPCSTR pszKey, int nDefault);
+    void WriteInt(LPCSTR pszKey, int nValue);
+    static BOOL CALLBACK OnMonitorFound(HMONITOR hMonitor, HDC, LPRECT prc, LPARAM lParam);
+};

@@ -1,0 +1,203 @@
+// CKalvora: construction, creation, the message map, placement on monitors and in size modes.
+#include "engine/Kalvora.h"
+#include "app/KalvoraApp.h"
+#include "res/resource.h"
+
+namespace {
+const DWORD kDisplayStyle = WS_CAPTION | WS_SYSMENU;
+const int kNormalWidth = 640, kNormalHeight = 480;
+const int kHalfWidth = 320, kHalfHeight = 240;
+}
+
+CKalvora::CKalvora()
+    : m_nPattern(-1), m_nArrange(-1), m_hAccel(NULL), m_nTapPos(0), m_nBeatPeriod(428), m_dwNextSwitch(0),
+      m_nDynThreshold(200), m_nGraphX(0), m_evSound(FALSE, FALSE), m_hWaveIn(NULL), m_bRecording(FALSE),
+      m_nAddBlock(0), m_nDoneBlock(0), m_wfx(), m_nBlockSize(0), m_nSizeMode(0), m_nMonitorIndex(0),
+      m_rcRestore()
+{
+    ZeroMemory(m_dwTap, sizeof(m_dwTap));
+    ZeroMemory(m_pWaveBlock, sizeof(m_pWaveBlock));
+    m_hIcon = ::LoadIconA(::GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_DISPLAY));
+}
+
+CKalvora::~CKalvora()
+{
+    if (m_hAccel)
+        ::DestroyAcceleratorTable(m_hAccel);
+}
+
+BEGIN_MESSAGE_MAP(CKalvora, CFrameWnd)
+    ON_WM_DESTROY()
+    ON_WM_ERASEBKGND()
+    ON_WM_KEYDOWN()
+    ON_WM_CHAR()
+    ON_WM_CREATE()
+    ON_COMMAND(ID_CONTROL_WINDOW, OnControlWindow)
+    ON_MESSAGE(MM_WIM_OPEN, OnWimOpen)
+    ON_MESSAGE(MM_WIM_CLOSE, OnWimClose)
+    ON_MESSAGE(MM_WIM_DATA, OnWimData)
+    ON_MESSAGE(WMU_SELECT_PATTERN, OnSelectPattern)
+    ON_MESSAGE(WMU_SET_ARRANGE, OnSetArrange)
+    ON_MESSAGE(WMU_SET_BACKCOLOR, OnSetBackColor)
+    ON_MESSAGE(WMU_PAUSE, OnSoundSwitch)
+    ON_COMMAND_RANGE(ID_PATTERN_FIRST, ID_PATTERN_LAST, OnPatternCommand)
+    ON_COMMAND_RANGE(ID_ARRANGE_FIRST, ID_ARRANGE_LAST, OnArrangeCommand)
+    ON_COMMAND_RANGE(ID_MONITOR_FIRST, ID_MONITOR_LAST, OnMonitorCommand)
+    ON_COMMAND_RANGE(ID_SIZE_NONE, ID_SIZE_FIT, OnSizeCommand)
+    ON_COMMAND_RANGE(ID_COLOR_FIRST, ID_COLOR_LAST, OnColorCommand)
+END_MESSAGE_MAP()
+
+BOOL CKalvora::CreateDisplay()
+{
+    RECT rc = { 50, 50, 50 + kNormalWidth, 50 + kNormalHeight };
+    if (!Create(NULL, NULL, kDisplayStyle, rc, NULL, NULL, 0))
+        return FALSE;   // a failed creation has already destroyed the window and this object
+    if (!::AdjustWindowRectEx(&rc, GetStyle(), FALSE, GetExStyle())) {
+        DestroyWindow();
+        return FALSE;
+    }
+    SetWindowPos(HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_SHOWWINDOW);
+    GetClientRect(&m_rcClient);
+    ResetPatternParams();
+    if (!StartWaveIn()) {
+        DestroyWindow();
+        return FALSE;
+    }
+    InitPattern();
+    return TRUE;
+}
+
+int CKalvora::OnCreate(LPCREATESTRUCTA pcs)
+{
+    if (CFrameWnd::OnCreate(pcs) == -1)
+        return -1;
+    SendMessage(WM_SETICON, ICON_BIG, (LPARAM)m_hIcon);
+    SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)m_hIcon);
+    m_hAccel = ::LoadAcceleratorsA(::GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    HMENU hSys = ::GetSystemMenu(m_hWnd, FALSE);
+    if (hSys)
+        ::EnableMenuItem(hSys, SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
+    return 0;
+}
+
+BOOL CKalvora::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message >= WM_KEYDOWN && pMsg->message < 0x109 && m_hAccel) {
+        if (::TranslateAcceleratorA(m_hWnd, m_hAccel, pMsg))
+            return TRUE;
+    }
+    return CFrameWnd::PreTranslateMessage(pMsg);
+}
+
+BOOL CKalvora::OnEraseBkgnd(CDC* pDC)
+{
+    RECT rc;
+    GetClientRect(&rc);
+    pDC->FillSolidRect(&rc, m_crBack);
+    return TRUE;
+}
+
+LRESULT CKalvora::OnSetBackColor(WPARAM wParam, LPARAM)
+{
+    m_crBack = (COLORREF)wParam;
+    ClearScreen();
+    return 0;
+}
+
+void CKalvora::OnDestroy()
+{
+    CFrameWnd::OnDestroy();
+    StopWaveIn();
+    if (m_hAccel)
+        ::DestroyAcceleratorTable(m_hAccel);
+    m_hAccel = NULL;
+}
+
+void CKalvora::ClearScreen()
+{
+    if (m_hWnd == NULL)
+        return;
+    CClientDC dc(this);
+    dc.FillSolidRect(&m_rcClient, m_crBack);
+}
+
+void CKalvora::PlaceClientRect(RECT rc)
+{
+    if (!::AdjustWindowRectEx(&rc, GetStyle(), FALSE, GetExStyle()))
+        return;
+    SetWindowPos(HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_SHOWWINDOW);
+    GetClientRect(&m_rcClient);
+}
+
+void CKalvora::SetSizeMode(int nMode)
+{
+    if (nMode == m_nSizeMode)
+        return;
+    RECT rcOrigin;
+    if (m_nSizeMode == 2) {
+        rcOrigin = m_rcRestore;
+    } else {
+        GetClientRect(&rcOrigin);
+        ClientToScreen(&rcOrigin);
+    }
+    m_nSizeMode = nMode;
+    if (nMode < 0) {
+        ShowWindow(SW_HIDE);
+        return;
+    }
+    RECT rc;
+    if (nMode == 0) {
+        ::SetRect(&rc, rcOrigin.left, rcOrigin.top, rcOrigin.left + kNormalWidth, rcOrigin.top + kNormalHeight);
+    } else if (nMode == 1) {
+        ::SetRect(&rc, rcOrigin.left, rcOrigin.top, rcOrigin.left + kHalfWidth, rcOrigin.top + kHalfHeight);
+    } else {
+        m_rcRestore = rcOrigin;
+        rc = theApp.m_monitors[m_nMonitorIndex].rc;
+    }
+    PlaceClientRect(rc);
+}
+
+void CKalvora::SetMonitor(int nMonitor)
+{
+    if (nMonitor == m_nMonitorIndex || nMonitor < 0 || nMonitor >= KV_MAX_MONITORS)
+        return;
+    if (m_nMonitorIndex == 0)
+        m_nSizeMode = 2;   // leaving the first monitor: fill the new one
+    m_nMonitorIndex = nMonitor;
+    const RECT& rcMon = theApp.m_monitors[nMonitor].rc;
+    int cx = (rcMon.left + rcMon.right) / 2;
+    int cy = (rcMon.top + rcMon.bottom) / 2;
+    RECT rc;
+    if (m_nSizeMode < 0)
+        return;
+    if (m_nSizeMode == 0) {
+        ::SetRect(&rc, cx - kNormalWidth / 2, cy - kNormalHeight / 2, cx + kNormalWidth / 2, cy + kNormalHeight / 2);
+    } else if (m_nSizeMode == 1) {
+        ::SetRect(&rc, cx - kHalfWidth / 2, cy - kHalfHeight / 2, cx + kHalfWidth / 2, cy + kHalfHeight / 2);
+    } else {
+        ::SetRect(&m_rcRestore, cx, cy, cx + kNormalWidth, cy + kNormalHeight);
+        rc = rcMon;
+    }
+    PlaceClientRect(rc);
+}
+
+void CKalvora::OnMonitorCommand(UINT nID)
+{
+    int n = (int)(nID - ID_MONITOR_FIRST);
+    if (n < theApp.m_nMonitors && n != theApp.m_nMonitor) {
+        theApp.m_nMonitor = n;
+        SetMonitor(n);
+    }
+}
+
+void CKalvora::OnSizeCommand(UINT nID)
+{
+    static const int kModes[] = { -1, 0, 1, 2 };   // None, Normal, Half, Fit
+    int nMode = kModes[nID - ID_SIZE_NONE];
+    if (nMode < 0 && theApp.m_bCtrlHidden)
+        return;   // hiding both windows would leave nothing to steer with
+    if (nMode != theApp.m_nWindowSize) {
+        theApp.m_nWindowSize = nMode;
+        SetSizeMode(nMode);
+    }
+}

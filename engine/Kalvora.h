@@ -1,0 +1,106 @@
+// CKalvora: the display window; owns sound input, the analyser, the scheduler and all pattern state.
+#pragma once
+#include <afxwin.h>
+#include "patterns/PatternCanvas.h"
+#include "sound/MusicAnalyzer.h"
+#include "engine/KvMessages.h"
+
+class CKalvora : public CFrameWnd, public CPatternCanvas
+{
+public:
+    CKalvora();
+    ~CKalvora() override;
+
+    // Creates, sizes and shows the window and starts sound input; on failure the window (and object) is gone.
+    BOOL CreateDisplay();
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // Placement (render thread only).
+    void SetSizeMode(int nMode);
+    void SetMonitor(int nMonitor);
+    void ClearScreen();
+
+    // Frames and the scheduler.
+    BOOL RenderFrame();
+    void CheckArrange(DWORD dwNow);
+    void NextPattern();
+    void InitPattern();
+    void ResetPatternParams();
+    void ShowPatternTitle();
+    int StaticPeriod(int nMode) const;
+
+    // Sound input.
+    BOOL StartWaveIn();
+    BOOL StopWaveIn();
+    MMRESULT AddWaveBuffer();
+
+    // Pattern 0, the analysis panel.
+    void DrawPattern0(CDC* pDC);
+    void SetPanelMapping(CDC* pDC);
+
+    // Tap tempo with an explicit tick count.
+    void OnTap(DWORD dwTick);
+
+    // Selection
+    int m_nPattern;
+    int m_nArrange;
+    // Keyboard
+    HACCEL m_hAccel;
+    // Tempo
+    DWORD m_dwTap[4];
+    int m_nTapPos;
+    int m_nBeatPeriod;
+    // Scheduler
+    DWORD m_dwNextSwitch;
+    int m_nDynThreshold;
+    // Pattern 0
+    int m_nGraphX;
+    // Sound input
+    CEvent m_evSound;
+    HWAVEIN m_hWaveIn;
+    BOOL m_bRecording;
+    LPBYTE m_pWaveBlock[5];
+    int m_nAddBlock;
+    int m_nDoneBlock;
+    WAVEFORMATEX m_wfx;
+    int m_nBlockSize;
+    CMusicAnalyzer m_analyzer;
+    // Placement
+    int m_nSizeMode;
+    int m_nMonitorIndex;
+    RECT m_rcRestore;
+    // Icon
+    HICON m_hIcon;
+
+    DECLARE_MESSAGE_MAP()
+
+    // Handlers (public so the tests can drive them without a message loop).
+    LRESULT OnSelectPattern(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetArrange(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetBackColor(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSoundSwitch(WPARAM wParam, LPARAM lParam);
+    LRESULT OnWimOpen(WPARAM wParam, LPARAM lParam);
+    LRESULT OnWimData(WPARAM wParam, LPARAM lParam);
+    LRESULT OnWimClose(WPARAM wParam, LPARAM lParam);
+    void OnPatternCommand(UINT nID);
+    void OnArrangeCommand(UINT nID);
+    void OnMonitorCommand(UINT nID);
+    void OnSizeCommand(UINT nID);
+    void OnColorCommand(UINT nID);
+    void OnControlWindow();
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+    void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+
+protected:
+    int OnCreate(LPCREATESTRUCTA pcs) override;
+    void OnDestroy() override;
+    BOOL OnEraseBkgnd(CDC* pDC);
+
+private:
+    void PlaceClientRect(RECT rcClient);
+    void SelectPattern(int nPattern);
+    void AnnounceToMain(UINT msg, WPARAM wParam);
+    void ReportWaveError(MMRESULT mmr);
+    void FreeWaveBlock(int nSlot);
+    void DrawPanelRow(CDC* pDC, int nRow);
+};

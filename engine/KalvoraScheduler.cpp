@@ -1,0 +1,168 @@
+// CKalvora: frame composition, pattern selection and the Arrange modes that switch patterns by themselves.
+#include "engine/Kalvora.h"
+#include "app/KalvoraApp.h"
+#include "res/resource.h"
+
+namespace {
+typedef void (CKalvora::*Renderer)(CDC*);
+
+// Patterns without a renderer of their own yet draw nothing.
+const Renderer kRenderers[KV_PATTERN_COUNT] = { &CKalvora::DrawPattern0 };
+
+// Delta thresholds of Dynamic Soft, Norm and Hard (modes 1..3).
+const int kDynamicThreshold[4] = { 0, 200, 150, 100 };
+}
+
+BOOL CKalvora::RenderFrame()
+{
+    CSingleLock gate(&m_evSound);
+    if (!gate.Lock(0))
+        return TRUE;   // no new sound since the last frame
+    DWORD dwNow = ::timeGetTime();
+    CheckArrange(dwNow);
+    CClientDC dc(this);
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetMapMode(MM_TEXT);
+    if (m_nPattern >= 0 && m_nPattern < KV_PATTERN_COUNT && kRenderers[m_nPattern])
+        (this->*kRenderers[m_nPattern])(&dc);
+    return TRUE;
+}
+
+int CKalvora::StaticPeriod(int nMode) const
+{
+    switch (nMode) {
+    case 5: return 1000;
+    case 6: return 5000;
+    case 7: return 10000;
+    case 8: return m_nBeatPeriod;
+    default: return 0;
+    }
+}
+
+void CKalvora::CheckArrange(DWORD dwNow)
+{
+    int nDelta = m_analyzer.m_nDelta;
+    if (m_nArrange >= 1 && m_nArrange <= 3) {
+        if (nDelta > kDynamicThreshold[m_nArrange])
+            NextPattern();
+    } else if (m_nArrange == 4) {
+        if (nDelta > m_nDynThreshold)
+            NextPattern();
+    } else if (m_nArrange >= 5 && m_nArrange <= 8) {
+        if (dwNow > m_dwNextSwitch) {
+            NextPattern();
+            m_dwNextSwitch = dwNow + (DWORD)StaticPeriod(m_nArrange);
+        }
+    }
+}
+
+void CKalvora::NextPattern()
+{
+    int nMarked = 0;
+    for (int i = 1; i < KV_PATTERN_COUNT; i++)
+        if (theApp.m_nPatternEnable[i] > 0)
+            nMarked++;
+    int p;
+    if (nMarked == 1) {
+        p = 1;
+        while (theApp.m_nPatternEnable[p] <= 0)
+            p++;
+    } else {
+        // Candidates: the marked patterns, or all sixteen when none is marked. One draw slot
+        // fewer than candidates, since the current pattern is skipped in the walk.
+        BOOL bWantMarked = nMarked >= 2;
+        int nCandidates = bWantMarked ? nMarked : KV_PATTERN_COUNT - 1;
+        int r = RandomBelow(nCandidates - 1);
+        p = m_nPattern;
+        int nWalk = 0;
+        for (int i = 1; i < KV_PATTERN_COUNT; i++) {
+            BOOL bMarked = theApp.m_nPatternEnable[i] > 0;
+            if (bMarked != bWantMarked || i == m_nPattern)
+                continue;
+            if (nWalk++ == r) {
+                p = i;
+                break;
+            }
+        }
+    }
+    m_nPattern = p;
+    ClearScreen();
+    InitPattern();
+    ShowPatternTitle();
+    AnnounceToMain(WMU_PATTERN_CHANGED, (WPARAM)p);
+}
+
+void CKalvora::AnnounceToMain(UINT msg, WPARAM wParam)
+{
+    ::PostThreadMessageA(theApp.m_nThreadID, msg, wParam, 0);
+}
+
+void CKalvora::SelectPattern(int nPattern)
+{
+    m_nPattern = nPattern;
+    ClearScreen();
+    InitPattern();
+    ShowPatternTitle();
+}
+
+LRESULT CKalvora::OnSelectPattern(WPARAM wParam, LPARAM)
+{
+    int p = (int)wParam;
+    if (p < 0 || p >= KV_PATTERN_COUNT || p == m_nPattern)
+        return 0;
+    m_nPattern = p;
+    m_dwNextSwitch = ::timeGetTime() + (DWORD)StaticPeriod(m_nArrange);
+    SelectPattern(p);
+    return 0;
+}
+
+void CKalvora::OnPatternCommand(UINT nID)
+{
+    int p = (int)(nID - ID_PATTERN_FIRST);
+    if (p >= KV_PATTERN_COUNT || p == m_nPattern)
+        return;
+    SelectPattern(p);
+    AnnounceToMain(WMU_PATTERN_CHANGED, (WPARAM)p);
+}
+
+LRESULT CKalvora::OnSetArrange(WPARAM wParam, LPARAM)
+{
+    // Reloaded every time: this is how the Arrange user dialog's values reach the display.
+    m_nBeatPeriod = (int)(60000u / (unsigned)CSettingsRecord::SaneTempo(theApp.m_nStaticUser));
+    m_nDynThreshold = theApp.m_nDynamicUser;
+    int nMode = (int)wParam;
+    if (nMode == m_nArrange)
+        return 0;
+    m_nArrange = nMode;
+    m_dwNextSwitch = ::timeGetTime() + (DWORD)StaticPeriod(nMode);
+    return 0;
+}
+
+void CKalvora::OnArrangeCommand(UINT nID)
+{
+    int nMode = (int)(nID - ID_ARRANGE_FIRST);
+    if (nMode == m_nArrange)
+        return;
+    m_nArrange = nMode;
+    m_dwNextSwitch = ::timeGetTime() + (DWORD)StaticPeriod(nMode);
+    AnnounceToMain(WMU_ARRANGE_CHANGED, (WPARAM)nMode);
+}
+
+void CKalvora::InitPattern()
+{
+    if (m_nPattern == 0)
+        m_nGraphX = 20;
+}
+
+void CKalvora::ResetPatternParams()
+{
+    m_nGraphX = 0;
+}
+
+void CKalvora::ShowPatternTitle()
+{
+    CString str;
+    str.Format("Pattern%d", m_nPattern);
+    if (m_hWnd)
+        SetWindowText(str);
+}

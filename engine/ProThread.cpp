@@ -1,0 +1,139 @@
+// CProThread: display creation, the render loop that sleeps when idle, and the request relays.
+#include "engine/ProThread.h"
+#include "engine/Kalvora.h"
+#include "engine/KvMessages.h"
+#include "app/KalvoraApp.h"
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+// Upper bound on one sleep; the quit event and new messages wake the loop at once anyway.
+const DWORD kIdleWaitMs = 100;
+}
+
+CProThread::CProThread() : m_pDisplay(NULL), m_bPaused(FALSE) {}
+
+BEGIN_MESSAGE_MAP(CProThread, CWinThread)
+    ON_THREAD_MESSAGE(WMU_SELECT_PATTERN, OnSelectPattern)
+    ON_THREAD_MESSAGE(WMU_SET_ARRANGE, OnSetArrange)
+    ON_THREAD_MESSAGE(WMU_FORWARD_KEY, OnForwardKey)
+    ON_THREAD_MESSAGE(WMU_PLACE_DISPLAY, OnPlaceDisplay)
+    ON_THREAD_MESSAGE(WMU_SET_BACKCOLOR, OnSetBackColor)
+    ON_THREAD_MESSAGE(WMU_PAUSE, OnPause)
+    ON_THREAD_MESSAGE(WMU_FORWARD_COMMAND, OnForwardCommand)
+END_MESSAGE_MAP()
+
+BOOL CProThread::InitInstance()
+{
+    // The C runtime keeps one random state per thread: seed this one too, or every run draws alike.
+    srand((unsigned)time(NULL) ^ (unsigned)::GetCurrentThreadId());
+    CKalvora* pDisplay = new CKalvora;
+    if (pDisplay == NULL)
+        return FALSE;
+    if (!pDisplay->CreateDisplay())
+        return FALSE;   // the window is gone, and with it the object
+    m_pMainWnd = pDisplay;
+    m_pDisplay = pDisplay;
+    return TRUE;
+}
+
+CKalvora* CProThread::Display()
+{
+    if (m_pDisplay && m_pMainWnd == NULL)
+        m_pDisplay = NULL;
+    return m_pDisplay;
+}
+
+int CProThread::Run()
+{
+    CSingleLock quitLock(&theApp.m_evQuit);
+    HANDLE hQuit = theApp.m_evQuit;
+    for (;;) {
+        MSG msg;
+        if (!::PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE)) {
+            IdleTurn(quitLock);
+            WaitForWork(hQuit);
+            continue;
+        }
+        if (!PumpMessage())
+            break;
+    }
+    return ExitInstance();
+}
+
+void CProThread::IdleTurn(CSingleLock& quitLock)
+{
+    if (Display() && !m_bPaused)
+        m_pDisplay->RenderFrame();
+    if (quitLock.Lock(0) && Display())
+        m_pDisplay->PostMessage(WM_CLOSE);
+}
+
+void CProThread::WaitForWork(HANDLE hQuit)
+{
+    // Sleeps until a message (a sound buffer, a request) or the quit event arrives.
+    DWORD r = ::MsgWaitForMultipleObjectsEx(1, &hQuit, kIdleWaitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    // The wait took the auto-reset quit event: act on it as the idle turn would have.
+    if (r == WAIT_OBJECT_0 && Display())
+        m_pDisplay->PostMessage(WM_CLOSE);
+}
+
+int CProThread::ExitInstance()
+{
+    theApp.m_evThreadDone.SetEvent();
+    return CWinThread::ExitInstance();
+}
+
+void CProThread::Relay(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (Display())
+        m_pDisplay->PostMessage(msg, wParam, lParam);
+}
+
+LRESULT CProThread::OnSelectPattern(WPARAM wParam, LPARAM lParam)
+{
+    Relay(WMU_SELECT_PATTERN, wParam, lParam);
+    return 0;
+}
+
+LRESULT CProThread::OnSetArrange(WPARAM wParam, LPARAM lParam)
+{
+    Relay(WMU_SET_ARRANGE, wParam, lParam);
+    return 0;
+}
+
+LRESULT CProThread::OnForwardKey(WPARAM wParam, LPARAM lParam)
+{
+    Relay(WM_KEYDOWN, wParam, lParam);
+    return 0;
+}
+
+LRESULT CProThread::OnPlaceDisplay(WPARAM wParam, LPARAM lParam)
+{
+    if ((int)wParam >= theApp.m_nMonitors)
+        return 0;   // no such monitor: the size request goes with it
+    if (Display()) {
+        m_pDisplay->SetMonitor((int)wParam);
+        m_pDisplay->SetSizeMode((int)lParam);
+    }
+    return 0;
+}
+
+LRESULT CProThread::OnSetBackColor(WPARAM wParam, LPARAM lParam)
+{
+    Relay(WMU_SET_BACKCOLOR, wParam, lParam);
+    return 0;
+}
+
+LRESULT CProThread::OnPause(WPARAM wParam, LPARAM lParam)
+{
+    m_bPaused = (BOOL)wParam;
+    Relay(WMU_PAUSE, wParam, lParam);
+    return 0;
+}
+
+LRESULT CProThread::OnForwardCommand(WPARAM wParam, LPARAM lParam)
+{
+    Relay(WM_COMMAND, wParam, lParam);
+    return 0;
+}

@@ -1,0 +1,360 @@
+// CCtrlWindow: set-up, the double-buffered panel, clicks, keys, menu commands and check marks.
+#include "panel/CtrlWindow.h"
+#include "panel/ArrangeDlg.h"
+#include "app/KalvoraApp.h"
+#include "app/SplashWindow.h"
+#include "engine/KvMessages.h"
+#include "res/resource.h"
+
+namespace {
+const int kIcon = 33;          // pattern icon size
+const int kArrangeW = 49;      // Arrange button width
+const int kArrangeH = 33;
+const int kSizeModes[] = { -1, 0, 1, 2 };   // None, Normal, Half, Fit by command order
+}
+
+CCtrlWindow::CCtrlWindow() : m_nCurPattern(0), m_nCurArrange(0), m_hIcon(NULL) {}
+
+CCtrlWindow::~CCtrlWindow() {}
+
+BEGIN_MESSAGE_MAP(CCtrlWindow, CFrameWnd)
+    ON_WM_CREATE()
+    ON_WM_PAINT()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_RBUTTONDOWN()
+    ON_WM_KEYDOWN()
+    ON_WM_DESTROY()
+    ON_MESSAGE(WMU_PATTERN_CHANGED, OnPatternChanged)
+    ON_MESSAGE(WMU_ARRANGE_CHANGED, OnArrangeChanged)
+    ON_MESSAGE(WMU_START_DISPLAY, OnStartDisplay)
+    ON_COMMAND_RANGE(ID_PATTERN_FIRST, ID_PATTERN_LAST, OnPatternCommand)
+    ON_COMMAND_RANGE(ID_ARRANGE_FIRST, ID_ARRANGE_LAST, OnArrangeCommand)
+    ON_COMMAND(ID_ARRANGE_USER, OnArrangeUser)
+    ON_COMMAND(ID_CONTROL_WINDOW, OnControlWindow)
+    ON_COMMAND_RANGE(ID_MONITOR_FIRST, ID_MONITOR_LAST, OnMonitorCommand)
+    ON_COMMAND_RANGE(ID_SIZE_NONE, ID_SIZE_FIT, OnSizeCommand)
+    ON_COMMAND(ID_SCREEN_COLOR, OnScreenColor)
+    ON_COMMAND_RANGE(ID_COLOR_FIRST, ID_COLOR_LAST, OnColorCommand)
+    ON_UPDATE_COMMAND_UI_RANGE(ID_PATTERN_FIRST, ID_PATTERN_LAST, OnUpdatePattern)
+    ON_UPDATE_COMMAND_UI_RANGE(ID_ARRANGE_FIRST, ID_ARRANGE_LAST, OnUpdateArrange)
+    ON_UPDATE_COMMAND_UI_RANGE(ID_MONITOR_FIRST, ID_MONITOR_LAST, OnUpdateMonitor)
+    ON_UPDATE_COMMAND_UI_RANGE(ID_SIZE_NONE, ID_SIZE_FIT, OnUpdateSize)
+    ON_UPDATE_COMMAND_UI(ID_CONTROL_WINDOW, OnUpdateControlWindow)
+END_MESSAGE_MAP()
+
+BOOL CCtrlWindow::PreCreateWindow(CREATESTRUCTA& cs)
+{
+    if (!CFrameWnd::PreCreateWindow(cs))
+        return FALSE;
+    // The instance guard's class: a second start finds this window by it.
+    if (!theApp.m_guard.m_strName.IsEmpty())
+        cs.lpszClass = theApp.m_guard.m_strName;
+    return TRUE;
+}
+
+RECT CCtrlWindow::PatternButtonRect(int nPattern)
+{
+    RECT rc = { 10, 40, 10 + kIcon, 40 + kIcon };
+    if (nPattern > 0) {
+        int left = 50 + kIcon * ((nPattern - 1) % 8);
+        int top = 40 + kIcon * ((nPattern - 1) / 8);
+        ::SetRect(&rc, left, top, left + kIcon, top + kIcon);
+    }
+    return rc;
+}
+
+RECT CCtrlWindow::ArrangeButtonRect(int nMode)
+{
+    RECT rc = { 330, 40, 330 + kArrangeW, 40 + kArrangeH };
+    if (nMode > 0) {
+        int left = 390 + kArrangeW * ((nMode - 1) % 4);
+        int top = 40 + kArrangeH * ((nMode - 1) / 4);
+        ::SetRect(&rc, left, top, left + kArrangeW, top + kArrangeH);
+    }
+    return rc;
+}
+
+int CCtrlWindow::PatternAt(POINT pt)
+{
+    for (int i = 0; i < KV_PATTERN_COUNT; i++) {
+        RECT rc = PatternButtonRect(i);
+        if (::PtInRect(&rc, pt))
+            return i;
+    }
+    return -1;
+}
+
+int CCtrlWindow::ArrangeAt(POINT pt)
+{
+    for (int j = 0; j < KV_ARRANGE_COUNT; j++) {
+        RECT rc = ArrangeButtonRect(j);
+        if (::PtInRect(&rc, pt))
+            return j;
+    }
+    return -1;
+}
+
+int CCtrlWindow::OnCreate(LPCREATESTRUCTA pcs)
+{
+    if (CFrameWnd::OnCreate(pcs) == -1)
+        return -1;
+    ModifyStyle(WS_THICKFRAME | WS_MAXIMIZEBOX, WS_DLGFRAME,
+                SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_bmpPanel.LoadBitmap(IDB_PANEL)) {
+        FitToPanel();
+        if (m_bmpPatternIcons.LoadBitmap(IDB_PATTERN_ICONS))
+            m_bmpArrangeButtons.LoadBitmap(IDB_ARRANGE_BUTTONS);
+    }
+    m_hIcon = ::LoadIconA(::GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_CONTROL));
+    SendMessage(WM_SETICON, ICON_BIG, (LPARAM)m_hIcon);
+    SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)m_hIcon);
+    CString strTitle;
+    strTitle.LoadString(IDS_APPTITLE);
+    SetWindowText(strTitle);
+    CSplashWindow::ShowSplashScreen(this);
+    // Without a splash nothing else would start the display.
+    if (!CSplashWindow::IsShowing())
+        PostMessage(WMU_START_DISPLAY);
+    AdjustMonitorMenu();
+    return 0;
+}
+
+void CCtrlWindow::FitToPanel()
+{
+    BITMAP bm;
+    if (!m_bmpPanel.GetBitmap(&bm))
+        return;
+    RECT rc = { 30, 50, 30 + bm.bmWidth, 50 + bm.bmHeight };
+    if (!::AdjustWindowRectEx(&rc, GetStyle(), TRUE, GetExStyle()))
+        return;
+    SetWindowPos(HWND_NOTOPMOST, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CCtrlWindow::AdjustMonitorMenu()
+{
+    HMENU hMenu = GetMenu();
+    HMENU hWindowMenu = hMenu ? ::GetSubMenu(hMenu, 3) : NULL;
+    if (hWindowMenu == NULL)
+        return;
+    int nMonitors = theApp.m_nMonitors;
+    if (nMonitors <= 1) {
+        ::EnableMenuItem(hWindowMenu, 5, MF_BYPOSITION | MF_DISABLED | MF_GRAYED);
+        return;
+    }
+    for (int n = nMonitors; n < KV_MAX_MONITORS; n++)
+        ::RemoveMenu(hMenu, ID_MONITOR_FIRST + n, MF_BYCOMMAND);
+}
+
+void CCtrlWindow::OnPaint()
+{
+    CPaintDC dc(this);
+    RECT rc;
+    GetClientRect(&rc);
+    CDC dcMem;
+    CBitmap bmpBuffer;
+    if (!dcMem.CreateCompatibleDC(&dc) || !bmpBuffer.CreateCompatibleBitmap(&dc, rc.right, rc.bottom))
+        return;
+    HGDIOBJ hOld = dcMem.SelectObject(&bmpBuffer);
+    DrawPanel(&dcMem);
+    dc.BitBlt(0, 0, rc.right, rc.bottom, &dcMem, 0, 0, SRCCOPY);
+    dcMem.SelectObject(hOld);
+}
+
+void CCtrlWindow::DrawPanel(CDC* pDC)
+{
+    CDC dcImage;
+    if (!dcImage.CreateCompatibleDC(pDC))
+        return;
+    RECT rcClient;
+    GetClientRect(&rcClient);
+    HGDIOBJ hOld = dcImage.SelectObject(&m_bmpPanel);
+    if (m_bmpPanel.m_hObject)
+        pDC->BitBlt(0, 0, rcClient.right, rcClient.bottom, &dcImage, 0, 0, SRCCOPY);
+    if (m_bmpPatternIcons.m_hObject) {
+        dcImage.SelectObject(&m_bmpPatternIcons);
+        for (int i = 0; i < KV_PATTERN_COUNT; i++) {
+            int nRow = i == m_nCurPattern ? 33 : (theApp.m_nPatternEnable[i] ? 66 : 0);
+            RECT rc = PatternButtonRect(i);
+            pDC->BitBlt(rc.left, rc.top, kIcon, kIcon, &dcImage, kIcon * i, nRow, SRCCOPY);
+        }
+    }
+    if (m_bmpArrangeButtons.m_hObject) {
+        dcImage.SelectObject(&m_bmpArrangeButtons);
+        for (int j = 0; j < KV_ARRANGE_COUNT; j++) {
+            RECT rc = ArrangeButtonRect(j);
+            pDC->BitBlt(rc.left, rc.top, kArrangeW, kArrangeH, &dcImage, kArrangeW * j,
+                        j == m_nCurArrange ? 33 : 0, SRCCOPY);
+        }
+    }
+    dcImage.SelectObject(hOld);
+}
+
+void CCtrlWindow::SelectPattern(int nPattern)
+{
+    // Choosing a pattern always switches Arrange off.
+    m_nCurPattern = nPattern;
+    m_nCurArrange = 0;
+    Invalidate();
+    theApp.PostSelectPattern(nPattern);
+    theApp.PostSetArrange(0);
+}
+
+void CCtrlWindow::SelectArrange(int nMode)
+{
+    m_nCurArrange = nMode;
+    Invalidate();
+    theApp.PostSetArrange(nMode);
+}
+
+void CCtrlWindow::OnLButtonDown(UINT nFlags, CPoint point)
+{
+    int nPattern = PatternAt(point);
+    if (nPattern >= 0) {
+        SelectPattern(nPattern);
+    } else {
+        int nMode = ArrangeAt(point);
+        if (nMode >= 0)
+            SelectArrange(nMode);
+    }
+    CFrameWnd::OnLButtonDown(nFlags, point);
+}
+
+void CCtrlWindow::OnRButtonDown(UINT nFlags, CPoint point)
+{
+    int nPattern = PatternAt(point);
+    if (nPattern < 0) {
+        CFrameWnd::OnRButtonDown(nFlags, point);
+        return;
+    }
+    theApp.m_nPatternEnable[nPattern] = theApp.m_nPatternEnable[nPattern] == 0 ? 1 : 0;
+    Invalidate();
+}
+
+void CCtrlWindow::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    theApp.PostForwardKey(nChar, MAKELPARAM(nRepCnt, nFlags));
+    CFrameWnd::OnKeyDown(nChar, nRepCnt, nFlags);
+}
+
+void CCtrlWindow::OnDestroy()
+{
+    CFrameWnd::OnDestroy();
+    theApp.StopRenderThread();
+}
+
+LRESULT CCtrlWindow::OnPatternChanged(WPARAM wParam, LPARAM)
+{
+    if ((int)wParam != m_nCurPattern) {
+        m_nCurPattern = (int)wParam;
+        Invalidate(FALSE);
+    }
+    return 0;
+}
+
+LRESULT CCtrlWindow::OnArrangeChanged(WPARAM wParam, LPARAM)
+{
+    if ((int)wParam != m_nCurArrange) {
+        m_nCurArrange = (int)wParam;
+        Invalidate(FALSE);
+    }
+    return 0;
+}
+
+LRESULT CCtrlWindow::OnStartDisplay(WPARAM, LPARAM)
+{
+    if (!theApp.StartRenderThread())
+        return 0;
+    theApp.PostSelectPattern(m_nCurPattern);
+    theApp.PostSetArrange(m_nCurArrange);
+    return 0;
+}
+
+void CCtrlWindow::OnPatternCommand(UINT nID)
+{
+    SelectPattern((int)(nID - ID_PATTERN_FIRST));
+}
+
+void CCtrlWindow::OnArrangeCommand(UINT nID)
+{
+    SelectArrange((int)(nID - ID_ARRANGE_FIRST));
+}
+
+void CCtrlWindow::OnControlWindow()
+{
+    theApp.m_bCtrlHidden = !theApp.m_bCtrlHidden;
+    ShowWindow(theApp.m_bCtrlHidden ? SW_HIDE : SW_SHOW);
+}
+
+void CCtrlWindow::OnMonitorCommand(UINT nID)
+{
+    int n = (int)(nID - ID_MONITOR_FIRST);
+    if (n == theApp.m_nMonitor)
+        return;
+    theApp.m_nMonitor = n;
+    theApp.PostPlaceDisplay();
+}
+
+void CCtrlWindow::OnSizeCommand(UINT nID)
+{
+    int nMode = kSizeModes[nID - ID_SIZE_NONE];
+    if (nMode == theApp.m_nWindowSize)
+        return;
+    theApp.m_nWindowSize = nMode;
+    theApp.PostPlaceDisplay();
+}
+
+void CCtrlWindow::OnColorCommand(UINT nID)
+{
+    theApp.PostForwardCommand(nID);
+}
+
+void CCtrlWindow::OnArrangeUser()
+{
+    CArrangeDlg dlg(this);
+    theApp.PostPause(TRUE);
+    dlg.m_nDynamic = (UINT)theApp.m_nDynamicUser;
+    dlg.m_nStatic = (UINT)theApp.m_nStaticUser;
+    if (dlg.DoModal() == IDOK) {
+        theApp.m_nDynamicUser = (int)dlg.m_nDynamic;
+        theApp.m_nStaticUser = (int)dlg.m_nStatic;
+        theApp.PostSetArrange(m_nCurArrange);
+    }
+    theApp.PostPause(FALSE);
+}
+
+void CCtrlWindow::OnScreenColor()
+{
+    CColorDialog dlg(theApp.m_crBackScreen, 0, this);
+    theApp.PostPause(TRUE);
+    if (dlg.DoModal() == IDOK) {
+        theApp.m_crBackScreen = dlg.GetColor();
+        theApp.PostBackColor();
+    }
+    theApp.PostPause(FALSE);
+}
+
+void CCtrlWindow::OnUpdatePattern(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck((int)(pCmdUI->m_nID - ID_PATTERN_FIRST) == m_nCurPattern);
+}
+
+void CCtrlWindow::OnUpdateArrange(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck((int)(pCmdUI->m_nID - ID_ARRANGE_FIRST) == m_nCurArrange);
+}
+
+void CCtrlWindow::OnUpdateMonitor(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck((int)(pCmdUI->m_nID - ID_MONITOR_FIRST) == theApp.m_nMonitor);
+}
+
+void CCtrlWindow::OnUpdateSize(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(kSizeModes[pCmdUI->m_nID - ID_SIZE_NONE] == theApp.m_nWindowSize);
+}
+
+void CCtrlWindow::OnUpdateControlWindow(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(!theApp.m_bCtrlHidden);
+}

@@ -1,0 +1,173 @@
+// Pattern canvas: shared colour generation, random numbers, pulse and colour commands.
+#include "patterns/PatternCanvas.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+// First of the 24 colour command IDs: six groups of four, each +1, +10, -1, -10.
+const UINT kFirstColorCommand = 0x803A;
+const UINT kColorCommandCount = 24;
+const int kColorSteps[4] = { 1, 10, -1, -10 };
+
+enum ColorGroup { BRIGHT_MAX, BRIGHT_MIN, WHITE_MIN, WHITE_MAX, HUE, HUE_RANGE };
+
+} // namespace
+
+CPatternCanvas::CPatternCanvas()
+    : m_crBack(0), m_nHue(180), m_nHueRange(5), m_nWhiteMax(5), m_nWhiteMin(0),
+      m_nWhiteRange(5), m_nBrightMax(100), m_nBrightMin(40), m_nBrightRange(60),
+      m_bMono(0), m_bInvert(0), m_bDrawShapes(1)
+{
+    memset(&m_rcClient, 0, sizeof(m_rcClient));
+    memset(m_rcDrawn, 0, sizeof(m_rcDrawn));
+    memset(m_ptItem, 0, sizeof(m_ptItem));
+}
+
+CPatternCanvas::~CPatternCanvas()
+{
+}
+
+int CPatternCanvas::ClampChannel(int value)
+{
+    if (value < 0)
+        return 0;
+    return value > 255 ? 255 : value;
+}
+
+int CPatternCanvas::LargerOf(int a, int b)
+{
+    return a > b ? a : b;
+}
+
+// The intermediate channel is the larger of the slope and m, not m plus a share of V - m.
+COLORREF CPatternCanvas::SectorColor(int h, int v, int m)
+{
+    int r, g, b;
+    if (h < 60) {
+        r = v; g = LargerOf(v * h / 60, m); b = m;
+    } else if (h < 120) {
+        r = LargerOf(v * (120 - h) / 60, m); g = v; b = m;
+    } else if (h < 180) {
+        r = m; g = v; b = LargerOf(v * (h - 120) / 60, m);
+    } else if (h < 240) {
+        r = m; g = LargerOf(v * (240 - h) / 60, m); b = v;
+    } else if (h < 300) {
+        r = LargerOf(v * (h - 240) / 60, m); g = m; b = v;
+    } else {
+        r = v; g = m; b = LargerOf(v * (360 - h) / 60, m);
+    }
+    return RGB(ClampChannel(r), ClampChannel(g), ClampChannel(b));
+}
+
+COLORREF CPatternCanvas::HsvToColor(int hue, int whiteness, int brightness) const
+{
+    if (m_bMono)
+        return m_bInvert ? RGB(0, 0, 0) : RGB(255, 255, 255);
+    if (m_bInvert)
+        hue += 180;
+    // Truncating remainder: a negative hue stays negative and lands in the first sector.
+    const int h = hue % 360;
+    const int v = (int)(brightness * 0.01 * 255.0);
+    const int m = (int)(whiteness * 0.01 * v);
+    return SectorColor(h, v, m);
+}
+
+int CPatternCanvas::RandomBelow(int n)
+{
+    // The product wraps like the 32-bit multiply it models instead of being undefined.
+    const int product = (int)((unsigned int)rand() * (unsigned int)n);
+    return product / 32768;
+}
+
+void CPatternCanvas::UpdatePulse(int& pulse, int level)
+{
+    if (level > 100)
+        pulse = level * 100 / 255;
+    else if (pulse > 40)
+        pulse -= 20;
+    else
+        pulse = 0;
+}
+
+COLORREF CPatternCanvas::PickPatternColor(int pulse) const
+{
+    const int brightness = m_nBrightMin + m_nBrightRange * pulse / 100;
+    const int whiteness = m_nWhiteMin + m_nWhiteRange * RandomBelow(100) / 100;
+    const int hue = m_nHue + RandomBelow(m_nHueRange) - m_nHueRange / 2;
+    return HsvToColor(hue, whiteness, brightness);
+}
+
+void CPatternCanvas::WrapHue(int& value)
+{
+    if (value > 32767)
+        value -= 32767;
+    if (value < -32768)
+        value += 32768;
+}
+
+// A maximum never drops below its minimum; when they meet the range is 1, not 0.
+void CPatternCanvas::LimitMaximum(int& max, int min, int& range)
+{
+    if (max > 100)
+        max = 100;
+    if (max <= min) {
+        max = min;
+        range = 1;
+    } else {
+        range = max - min;
+    }
+}
+
+void CPatternCanvas::LimitMinimum(int& min, int max, int& range)
+{
+    if (min < 0)
+        min = 0;
+    if (min >= max) {
+        min = max;
+        range = 1;
+    } else {
+        range = max - min;
+    }
+}
+
+void CPatternCanvas::StepColor(UINT nID)
+{
+    if (nID < kFirstColorCommand || nID >= kFirstColorCommand + kColorCommandCount)
+        return;
+    const UINT index = nID - kFirstColorCommand;
+    const int step = kColorSteps[index % 4];
+    switch (index / 4) {
+    case BRIGHT_MAX:
+        m_nBrightMax += step;
+        LimitMaximum(m_nBrightMax, m_nBrightMin, m_nBrightRange);
+        break;
+    case BRIGHT_MIN:
+        m_nBrightMin += step;
+        LimitMinimum(m_nBrightMin, m_nBrightMax, m_nBrightRange);
+        break;
+    case WHITE_MIN:
+        m_nWhiteMin += step;
+        LimitMinimum(m_nWhiteMin, m_nWhiteMax, m_nWhiteRange);
+        break;
+    case WHITE_MAX:
+        m_nWhiteMax += step;
+        LimitMaximum(m_nWhiteMax, m_nWhiteMin, m_nWhiteRange);
+        break;
+    case HUE:
+        m_nHue += step;
+        WrapHue(m_nHue);
+        break;
+    case HUE_RANGE:
+        m_nHueRange += step;
+        WrapHue(m_nHueRange);
+        break;
+    }
+}
+
+void CPatternCanvas::ToggleInvert()
+{
+    m_bInvert = !m_bInvert;
+    m_crBack = m_bInvert ? RGB(255, 255, 255) : RGB(0, 0, 0);
+}

@@ -1,0 +1,60 @@
+// Pattern canvas: colour scheme, display flags, random numbers, pulse and element stores of the patterns.
+#pragma once
+
+#include <windows.h>
+
+// Size of the shared element stores used by the pattern renderers.
+enum { KV_MAX_DRAWN = 300 };
+
+// Base of the display window: the state every pattern renderer shares, and the colour commands
+// that change it. Used only on the render thread.
+class CPatternCanvas
+{
+public:
+    CPatternCanvas();
+    virtual ~CPatternCanvas();
+
+    // Colour of a hue (degrees), whiteness and brightness (percent), honouring mono and invert.
+    COLORREF HsvToColor(int hue, int whiteness, int brightness) const;
+
+    // rand() scaled to 0..n-1 (n+1..0 for negative n).
+    static int RandomBelow(int n);
+
+    // Per-frame brightness percentage that flares on a loud buffer and fades over a few frames.
+    static void UpdatePulse(int& pulse, int level);
+
+    // The colour of a frame's elements; draws whiteness first, hue second.
+    COLORREF PickPatternColor(int pulse) const;
+
+    // Colour adjustment commands (F5..F10 with their modifiers); other IDs are ignored.
+    void StepColor(UINT nID);
+
+    // Home and "\": inverted colours on a white background, or back to black.
+    void ToggleInvert();
+
+    COLORREF m_crBack;
+    int m_nHue;
+    int m_nHueRange;
+    int m_nWhiteMax;
+    int m_nWhiteMin;
+    int m_nWhiteRange;
+    int m_nBrightMax;
+    int m_nBrightMin;
+    int m_nBrightRange;
+
+    BOOL m_bMono;
+    BOOL m_bInvert;
+    BOOL m_bDrawShapes;
+
+    RECT m_rcClient;
+    RECT m_rcDrawn[KV_MAX_DRAWN];
+    POINT m_ptItem[KV_MAX_DRAWN];
+
+private:
+    static int ClampChannel(int value);
+    static int LargerOf(int a, int b);
+    static COLORREF SectorColor(int h, int v, int m);
+    static void WrapHue(int& value);
+    static void LimitMaximum(int& max, int min, int& range);
+    static void LimitMinimum(int& min, int max, int& range);
+};

@@ -1,0 +1,46 @@
+// Resource numbers and command IDs shared by the resource script and the program.
+#pragma once
+
+#define IDR_MAINFRAME          141   // menu, accelerators, title string
+#define IDS_INIFILE            128   // "KALVORA.INI"
+#define IDS_DATAFOLDER         500   // default data folder
+#define IDS_APPTITLE           57344 // "Kalvora"
+
+#define IDD_ABOUTBOX           100
+#define IDD_ARRANGE_USER       146
+#define IDC_DYNAMIC_USER       1000
+#define IDC_STATIC_USER        1001
+
+#define IDB_PANEL              155
+#define IDB_PATTERN_ICONS      154
+#define IDB_ARRANGE_BUTTONS    153
+#define IDB_DYNAMIC_LEGEND     142
+#define IDB_ARRANGE_TITLE      145
+#define IDB_SPLASH             152
+
+#define IDI_CONTROL            151
+#define IDI_DISPLAY            152
+
+// Commands
+#define ID_PATTERN_FIRST       0x8006   // "Pattern0" .. "Pattern16"
+#define ID_PATTERN_LAST        0x8016
+#define ID_ARRANGE_FIRST       0x801E   // "None" .. "Static User"
+#define ID_ARRANGE_LAST        0x8026
+#define ID_ARRANGE_USER        0x8027
+#define ID_CONTROL_WINDOW      0x802D
+#define ID_MONITOR_FIRST       0x802F   // "1st Monitor" .. "5th Monitor"
+#define ID_MONITOR_LAST        0x8033
+#define ID_SIZE_NONE           0x8035
+#define ID_SIZE_NORMAL         0x8036
+#define ID_SIZE_HALF           0x8037
+#define ID_SIZE_FIT            0x8038
+#define ID_SCREEN_COLOR        0x8039
+#define ID_COLOR_FIRST         0x803A   // F5..F10 colour steps
+#define ID_COLOR_LAST          0x8051
+
+#ifndef ID_APP_ABOUT
+#define ID_APP_ABOUT           0xE140
+#endif
+#ifndef ID_APP_EXIT
+#define ID_APP_EXIT            0xE141
+#endif
