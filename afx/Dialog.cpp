@@ -56,6 +56,7 @@ BOOL CDialog::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM l
 
 BOOL CDialog::OnInitDialog()
 {
+    CenterWindow();   // over the owner, as users expect a dialog to open
     UpdateData(FALSE);
     return TRUE;
 }

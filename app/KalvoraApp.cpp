@@ -117,10 +117,14 @@ void CKalvoraApp::StopRenderThread()
     m_evQuit.SetEvent();
     CSingleLock lock(&m_evThreadDone);
     // The thread sets the done event on its way out; its handle covers a thread that died without it.
+    // Messages sent to this thread (activation when the display closes) are answered meanwhile, or
+    // the render thread would stall on them; posted messages stay queued.
     while (!lock.Lock(0)) {
         if (::WaitForSingleObject(m_hRenderThread, 0) == WAIT_OBJECT_0)
             break;
-        ::Sleep(10);
+        ::MsgWaitForMultipleObjects(1, &m_hRenderThread, FALSE, 10, QS_SENDMESSAGE);
+        MSG msg;
+        ::PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     m_pRenderThread = NULL;
 }

@@ -34,6 +34,9 @@ public:
     BOOL StopWaveIn();
     MMRESULT AddWaveBuffer();
 
+    // Sound buffer blocks allocated and not yet freed, over all display windows.
+    static LONG GetLiveWaveBlocks() { return s_nLiveWaveBlocks; }
+
     // Pattern 0, the analysis panel.
     void DrawPattern0(CDC* pDC);
     void SetPanelMapping(CDC* pDC);
@@ -103,4 +106,6 @@ private:
     void ReportWaveError(MMRESULT mmr);
     void FreeWaveBlock(int nSlot);
     void DrawPanelRow(CDC* pDC, int nRow);
+
+    static volatile LONG s_nLiveWaveBlocks;
 };

@@ -9,6 +9,8 @@ const int kAnalysedSample = 99;     // the one sample of each buffer that is mea
 static_assert(sizeof(WAVEHDR) == kHeaderBytes, "block layout assumes a 32-byte header");
 }
 
+volatile LONG CKalvora::s_nLiveWaveBlocks = 0;
+
 BOOL CKalvora::StartWaveIn()
 {
     if (m_hWaveIn != NULL && m_bRecording)
@@ -44,6 +46,7 @@ MMRESULT CKalvora::AddWaveBuffer()
         return MMSYSERR_NOMEM;
     }
     m_pWaveBlock[m_nAddBlock] = pBlock;
+    ::InterlockedIncrement(&s_nLiveWaveBlocks);
     WAVEHDR* pHdr = (WAVEHDR*)pBlock;
     ZeroMemory(pHdr, sizeof(WAVEHDR));
     pHdr->lpData = (LPSTR)(pBlock + kHeaderBytes);
@@ -68,6 +71,7 @@ void CKalvora::FreeWaveBlock(int nSlot)
     ::GlobalUnlock(hBlock);
     ::GlobalFree(hBlock);
     m_pWaveBlock[nSlot] = NULL;
+    ::InterlockedDecrement(&s_nLiveWaveBlocks);
 }
 
 LRESULT CKalvora::OnWimOpen(WPARAM, LPARAM)
