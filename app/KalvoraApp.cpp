@@ -10,6 +10,11 @@
 
 CKalvoraApp theApp;
 
+namespace {
+// How long the render thread may take to close the display before its modal boxes are ended.
+const DWORD kModalNudgeMs = 300;
+}
+
 CKalvoraApp::CKalvoraApp() : m_pRenderThread(NULL), m_hRenderThread(NULL), m_dwRenderThreadId(0)
 {
     for (volatile int& n : m_nPatternEnable)
@@ -116,15 +121,24 @@ void CKalvoraApp::StopRenderThread()
         return;   // never started: nothing to wait for
     m_evQuit.SetEvent();
     CSingleLock lock(&m_evThreadDone);
+    DWORD dwStart = ::GetTickCount();
+    DWORD dwLastNudge = dwStart;
     // The thread sets the done event on its way out; its handle covers a thread that died without it.
-    // Messages sent to this thread (activation when the display closes) are answered meanwhile, or
-    // the render thread would stall on them; posted messages stay queued.
     while (!lock.Lock(0)) {
         if (::WaitForSingleObject(m_hRenderThread, 0) == WAIT_OBJECT_0)
             break;
+        // Messages sent to this thread (activation when the display closes) are answered meanwhile,
+        // or the render thread would stall on them; posted messages stay queued.
         ::MsgWaitForMultipleObjects(1, &m_hRenderThread, FALSE, 10, QS_SENDMESSAGE);
         MSG msg;
         ::PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        // A render thread that doesn't come back is sitting in a modal box (a sound error the user
+        // hasn't answered): WM_QUIT ends such a box, and the thread then winds down on its own.
+        DWORD dwNow = ::GetTickCount();
+        if (dwNow - dwStart >= kModalNudgeMs && dwNow - dwLastNudge >= kModalNudgeMs) {
+            ::PostThreadMessageA(m_dwRenderThreadId, WM_QUIT, 0, 0);
+            dwLastNudge = dwNow;
+        }
     }
     m_pRenderThread = NULL;
 }

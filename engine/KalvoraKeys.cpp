@@ -51,7 +51,8 @@ void CKalvora::OnTap(DWORD dwTick)
     for (int i = 0; i < 4; i++) {
         DWORD dwFirst = m_dwTap[i];
         DWORD dwSecond = m_dwTap[(i + 1) % 4];
-        if (dwFirst < dwSecond && dwSecond - dwFirst < kTapPairLimitMs) {
+        // A slot still at zero holds no tap yet (the ring starts empty).
+        if (dwFirst != 0 && dwFirst < dwSecond && dwSecond - dwFirst < kTapPairLimitMs) {
             dSum += (double)(dwSecond - dwFirst);
             nCount++;
         }

@@ -1,0 +1,390 @@
+// Unit tests of the display's pattern scheduler and Arrange modes, driven on a windowless CKalvora.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "engine/Kalvora.h"
+#include "app/KalvoraApp.h"
+#include "res/resource.h"
+
+namespace {
+
+// Removes every pending `msg` from the test thread's queue and returns their wParams in order.
+std::vector<WPARAM> TakePosted(UINT msg)
+{
+    std::vector<WPARAM> params;
+    MSG m;
+    while (::PeekMessageA(&m, NULL, msg, msg, PM_REMOVE)) {
+        EXPECT_EQ(m.lParam, 0) << "message " << msg;
+        params.push_back(m.wParam);
+    }
+    return params;
+}
+
+class SchedulerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (int i = 0; i < KV_PATTERN_COUNT; i++) {
+            m_savedEnable[i] = theApp.m_nPatternEnable[i];
+            theApp.m_nPatternEnable[i] = 0;
+        }
+        m_savedStaticUser = theApp.m_nStaticUser;
+        m_savedDynamicUser = theApp.m_nDynamicUser;
+        TakePosted(WMU_PATTERN_CHANGED);
+        TakePosted(WMU_ARRANGE_CHANGED);
+        m_kv.reset(new CKalvora);
+    }
+
+    void TearDown() override
+    {
+        m_kv.reset();
+        TakePosted(WMU_PATTERN_CHANGED);
+        TakePosted(WMU_ARRANGE_CHANGED);
+        for (int i = 0; i < KV_PATTERN_COUNT; i++)
+            theApp.m_nPatternEnable[i] = m_savedEnable[i];
+        theApp.m_nStaticUser = m_savedStaticUser;
+        theApp.m_nDynamicUser = m_savedDynamicUser;
+    }
+
+    static void Mark(std::initializer_list<int> patterns)
+    {
+        for (int p : patterns)
+            theApp.m_nPatternEnable[p] = 1;
+    }
+
+    // One frame's Arrange check; returns how many pattern switches it announced.
+    size_t Check(DWORD dwNow)
+    {
+        m_kv->CheckArrange(dwNow);
+        return TakePosted(WMU_PATTERN_CHANGED).size();
+    }
+
+    size_t CheckWithDelta(short nDelta)
+    {
+        m_kv->m_analyzer.m_nDelta = nDelta;
+        return Check(0);
+    }
+
+    std::unique_ptr<CKalvora> m_kv;
+    int m_savedEnable[KV_PATTERN_COUNT];
+    int m_savedStaticUser;
+    int m_savedDynamicUser;
+};
+
+// ---- NextPattern: which pattern an automatic switch picks ----------------------------------
+
+TEST_F(SchedulerTest, NoMarksNeverRepeatsTheCurrentOrPicksPatternZero)
+{
+    srand(12345);
+    std::set<int> seen;
+    for (int n = 0; n < 3000; n++) {
+        m_kv->m_nPattern = 5;
+        m_kv->NextPattern();
+        int p = m_kv->m_nPattern;
+        ASSERT_GE(p, 1);
+        ASSERT_LE(p, 16);
+        ASSERT_NE(p, 5);
+        seen.insert(p);
+    }
+    EXPECT_EQ(seen.size(), 15u) << "every pattern but 0 and the current one must be reachable";
+}
+
+TEST_F(SchedulerTest, TwoMarksAlternate)
+{
+    Mark({ 3, 9 });
+    m_kv->m_nPattern = 3;
+    srand(7);
+    for (int n = 0; n < 20; n++) {
+        m_kv->NextPattern();
+        ASSERT_EQ(m_kv->m_nPattern, n % 2 == 0 ? 9 : 3) << "switch " << n;
+    }
+    std::vector<WPARAM> posted = TakePosted(WMU_PATTERN_CHANGED);
+    ASSERT_EQ(posted.size(), 20u);
+    EXPECT_EQ(posted[0], 9u);
+    EXPECT_EQ(posted[1], 3u);
+}
+
+TEST_F(SchedulerTest, SingleMarkRepeatsItselfAndAnnouncesEachTime)
+{
+    Mark({ 7 });
+    theApp.m_nPatternEnable[0] = 1;   // pattern 0's mark takes no part in the choice
+    m_kv->m_nPattern = 2;
+    srand(99);
+    for (int n = 0; n < 5; n++) {
+        m_kv->NextPattern();
+        EXPECT_EQ(m_kv->m_nPattern, 7);
+    }
+    EXPECT_EQ(TakePosted(WMU_PATTERN_CHANGED), std::vector<WPARAM>(5, 7));
+}
+
+TEST_F(SchedulerTest, MarkedSetFromAnUnmarkedCurrentLeavesOutTheHighestCandidate)
+{
+    Mark({ 2, 4, 6 });
+    srand(2024);
+    std::set<int> seen;
+    for (int n = 0; n < 500; n++) {
+        m_kv->m_nPattern = 0;
+        m_kv->NextPattern();
+        seen.insert(m_kv->m_nPattern);
+    }
+    EXPECT_EQ(seen, (std::set<int>{ 2, 4 }));
+
+    // Same rule when the unmarked current pattern is a visual one.
+    Mark({ 9 });
+    theApp.m_nPatternEnable[4] = 0;
+    seen.clear();
+    for (int n = 0; n < 500; n++) {
+        m_kv->m_nPattern = 5;
+        m_kv->NextPattern();
+        seen.insert(m_kv->m_nPattern);
+    }
+    EXPECT_EQ(seen, (std::set<int>{ 2, 6 }));
+}
+
+TEST_F(SchedulerTest, SwitchPicksTheWalkEntryOfTheScaledDraw)
+{
+    struct Case { std::vector<int> marked; int current; };
+    const Case cases[] = {
+        { {}, 5 }, { {}, 1 }, { {}, 16 }, { {}, 0 },
+        { { 2, 4, 6 }, 4 }, { { 2, 4, 6 }, 0 }, { { 1, 8, 11, 15, 16 }, 11 },
+        { { 1, 8, 11, 15, 16 }, 3 },
+    };
+    for (const Case& c : cases) {
+        for (int p = 0; p < KV_PATTERN_COUNT; p++)
+            theApp.m_nPatternEnable[p] = 0;
+        for (int p : c.marked)
+            theApp.m_nPatternEnable[p] = 1;
+        std::vector<int> candidates;
+        for (int p = 1; p <= 16; p++) {
+            bool bCandidate = c.marked.empty() || theApp.m_nPatternEnable[p];
+            if (bCandidate && p != c.current)
+                candidates.push_back(p);
+        }
+        int nSlots = (c.marked.empty() ? 16 : (int)c.marked.size()) - 1;
+        for (unsigned seed = 1; seed <= 40; seed++) {
+            srand(seed);
+            int r = rand() * nSlots / 32768;
+            int expected = candidates[r];
+            srand(seed);
+            m_kv->m_nPattern = c.current;
+            m_kv->NextPattern();
+            ASSERT_EQ(m_kv->m_nPattern, expected) << "current " << c.current << " seed " << seed;
+            ASSERT_EQ(TakePosted(WMU_PATTERN_CHANGED), std::vector<WPARAM>(1, (WPARAM)expected));
+        }
+    }
+}
+
+// ---- CheckArrange: when a frame switches ----------------------------------------------------
+
+TEST_F(SchedulerTest, DynamicPresetsSwitchOnlyAboveTheirThresholds)
+{
+    const struct { int mode; short threshold; } presets[] = { { 1, 200 }, { 2, 150 }, { 3, 100 } };
+    for (const auto& preset : presets) {
+        m_kv->m_nArrange = preset.mode;
+        m_kv->m_nPattern = 5;
+        EXPECT_EQ(CheckWithDelta(preset.threshold), 0u) << "mode " << preset.mode;
+        EXPECT_EQ(m_kv->m_nPattern, 5);
+        EXPECT_EQ(CheckWithDelta(preset.threshold + 1), 1u) << "mode " << preset.mode;
+        // No hold-off: the next sharp frame switches again.
+        EXPECT_EQ(CheckWithDelta(255), 1u) << "mode " << preset.mode;
+    }
+}
+
+TEST_F(SchedulerTest, DynamicUserComparesSignedAgainstItsThreshold)
+{
+    m_kv->m_nArrange = 4;
+    m_kv->m_nDynThreshold = 0;
+    EXPECT_EQ(CheckWithDelta(0), 0u);
+    EXPECT_EQ(CheckWithDelta(1), 1u);
+    EXPECT_EQ(CheckWithDelta(-1), 0u);
+
+    m_kv->m_nDynThreshold = -5;
+    EXPECT_EQ(CheckWithDelta(-5), 0u);
+    EXPECT_EQ(CheckWithDelta(-4), 1u);
+
+    m_kv->m_nDynThreshold = 250;
+    EXPECT_EQ(CheckWithDelta(250), 0u);
+    EXPECT_EQ(CheckWithDelta(251), 1u);
+}
+
+TEST_F(SchedulerTest, NoneAndUnknownModesNeverSwitch)
+{
+    for (int mode : { -1, 0, 9, 100 }) {
+        m_kv->m_nArrange = mode;
+        m_kv->m_dwNextSwitch = 10;
+        m_kv->m_analyzer.m_nDelta = 255;
+        EXPECT_EQ(Check(0x7FFFFFFF), 0u) << "mode " << mode;
+        EXPECT_EQ(m_kv->m_dwNextSwitch, 10u);
+    }
+}
+
+TEST_F(SchedulerTest, StaticModesSwitchAfterTheMomentAndCountFromTheFrame)
+{
+    m_kv->m_nBeatPeriod = 333;
+    const struct { int mode; DWORD period; } modes[] = {
+        { 5, 1000 }, { 6, 5000 }, { 7, 10000 }, { 8, 333 },
+    };
+    for (const auto& m : modes) {
+        m_kv->m_nArrange = m.mode;
+        m_kv->m_nPattern = 5;
+        m_kv->m_dwNextSwitch = 100000;
+        m_kv->m_analyzer.m_nDelta = 255;   // the delta plays no part here
+        EXPECT_EQ(Check(99000), 0u) << "mode " << m.mode;
+        EXPECT_EQ(Check(100000), 0u) << "mode " << m.mode;
+        EXPECT_EQ(m_kv->m_dwNextSwitch, 100000u);
+        EXPECT_EQ(Check(100018), 1u) << "mode " << m.mode;
+        EXPECT_NE(m_kv->m_nPattern, 5);
+        EXPECT_EQ(m_kv->m_dwNextSwitch, 100018u + m.period) << "mode " << m.mode;
+        EXPECT_EQ(Check(100018 + m.period), 0u) << "mode " << m.mode;
+        EXPECT_EQ(Check(100019 + m.period), 1u) << "mode " << m.mode;
+    }
+}
+
+TEST_F(SchedulerTest, StaticComparisonIsUnsignedAcrossTheClockWrap)
+{
+    m_kv->m_nArrange = 5;
+    m_kv->m_dwNextSwitch = 0xFFFFFF00u;
+    EXPECT_EQ(Check(50), 0u);
+    EXPECT_EQ(Check(0x7FFFFFFFu), 0u);
+    EXPECT_EQ(Check(0xFFFFFF00u), 0u);
+    EXPECT_EQ(Check(0xFFFFFF01u), 1u);
+    EXPECT_EQ(m_kv->m_dwNextSwitch, 0xFFFFFF01u + 1000u);   // wraps to a small value
+    EXPECT_EQ(Check(0xFFFFFF80u), 1u);
+}
+
+// ---- Requests from the control window and the display's own commands -----------------------
+
+TEST_F(SchedulerTest, SetArrangeReloadsUserValuesEvenForTheSameMode)
+{
+    const struct { int bpm; int period; } tempos[] = {
+        { 300, 200 }, { 1, 60000 }, { 140, 428 }, { 7, 8571 }, { 0, 428 }, { -20, 428 },
+    };
+    m_kv->m_nArrange = 8;
+    m_kv->m_dwNextSwitch = 4242;
+    for (const auto& t : tempos) {
+        theApp.m_nStaticUser = t.bpm;
+        theApp.m_nDynamicUser = t.bpm + 1000;
+        m_kv->m_nBeatPeriod = -1;
+        EXPECT_EQ(m_kv->OnSetArrange(8, 0), 0);
+        EXPECT_EQ(m_kv->m_nBeatPeriod, t.period) << "bpm " << t.bpm;
+        EXPECT_EQ(m_kv->m_nDynThreshold, t.bpm + 1000);
+        EXPECT_EQ(m_kv->m_nArrange, 8);
+        EXPECT_EQ(m_kv->m_dwNextSwitch, 4242u) << "an unchanged mode keeps its moment";
+    }
+    EXPECT_TRUE(TakePosted(WMU_ARRANGE_CHANGED).empty()) << "requests are not announced back";
+}
+
+TEST_F(SchedulerTest, SetArrangeStartsTheNewModesPeriodWithTheReloadedTempo)
+{
+    theApp.m_nStaticUser = 300;
+    DWORD before = ::timeGetTime();
+    m_kv->OnSetArrange(8, 0);
+    DWORD after = ::timeGetTime();
+    EXPECT_EQ(m_kv->m_nArrange, 8);
+    EXPECT_GE(m_kv->m_dwNextSwitch, before + 200);
+    EXPECT_LE(m_kv->m_dwNextSwitch, after + 200);
+
+    before = ::timeGetTime();
+    m_kv->OnSetArrange(2, 0);
+    after = ::timeGetTime();
+    EXPECT_EQ(m_kv->m_nArrange, 2);
+    EXPECT_GE(m_kv->m_dwNextSwitch, before);
+    EXPECT_LE(m_kv->m_dwNextSwitch, after);
+    EXPECT_TRUE(TakePosted(WMU_ARRANGE_CHANGED).empty());
+}
+
+TEST_F(SchedulerTest, SelectPatternIgnoresOutOfRangeAndCurrentPatterns)
+{
+    m_kv->m_nArrange = 7;
+    m_kv->m_nPattern = 4;
+    m_kv->m_dwNextSwitch = 4242;
+    for (WPARAM p : { (WPARAM)17, (WPARAM)100, (WPARAM)-1, (WPARAM)4 }) {
+        EXPECT_EQ(m_kv->OnSelectPattern(p, 0), 0);
+        EXPECT_EQ(m_kv->m_nPattern, 4) << "request " << (int)p;
+        EXPECT_EQ(m_kv->m_dwNextSwitch, 4242u) << "request " << (int)p;
+    }
+}
+
+TEST_F(SchedulerTest, SelectPatternRestartsTheStaticPeriodSilently)
+{
+    m_kv->m_nArrange = 7;
+    m_kv->m_nPattern = 4;
+    DWORD before = ::timeGetTime();
+    m_kv->OnSelectPattern(16, 0);
+    DWORD after = ::timeGetTime();
+    EXPECT_EQ(m_kv->m_nPattern, 16);
+    EXPECT_GE(m_kv->m_dwNextSwitch, before + 10000);
+    EXPECT_LE(m_kv->m_dwNextSwitch, after + 10000);
+    EXPECT_TRUE(TakePosted(WMU_PATTERN_CHANGED).empty()) << "requests are not announced back";
+}
+
+TEST_F(SchedulerTest, SelectingPatternZeroStartsItsGraphColumn)
+{
+    m_kv->ResetPatternParams();
+    EXPECT_EQ(m_kv->m_nGraphX, 0);
+    m_kv->m_nPattern = 3;
+    m_kv->OnSelectPattern(0, 0);
+    EXPECT_EQ(m_kv->m_nPattern, 0);
+    EXPECT_EQ(m_kv->m_nGraphX, 20);
+}
+
+TEST_F(SchedulerTest, PatternCommandAnnouncesAndKeepsThePeriod)
+{
+    m_kv->m_nArrange = 6;
+    m_kv->m_nPattern = 1;
+    m_kv->m_dwNextSwitch = 4242;
+    LRESULT lr = -1;
+    ASSERT_TRUE(m_kv->ProcessWindowMessage(NULL, WM_COMMAND, MAKEWPARAM(ID_PATTERN_FIRST + 12, 1), 0, lr));
+    EXPECT_EQ(m_kv->m_nPattern, 12);
+    EXPECT_EQ(m_kv->m_dwNextSwitch, 4242u);
+    EXPECT_EQ(TakePosted(WMU_PATTERN_CHANGED), std::vector<WPARAM>(1, 12));
+
+    m_kv->OnPatternCommand(ID_PATTERN_FIRST + 16);
+    EXPECT_EQ(m_kv->m_nPattern, 16);
+    EXPECT_EQ(TakePosted(WMU_PATTERN_CHANGED), std::vector<WPARAM>(1, 16));
+
+    m_kv->OnPatternCommand(ID_PATTERN_FIRST + 16);   // already current
+    m_kv->OnPatternCommand(ID_PATTERN_FIRST + 17);   // no such pattern
+    EXPECT_EQ(m_kv->m_nPattern, 16);
+    EXPECT_TRUE(TakePosted(WMU_PATTERN_CHANGED).empty());
+}
+
+TEST_F(SchedulerTest, ArrangeCommandAnnouncesAndUsesThePeriodInPlace)
+{
+    theApp.m_nStaticUser = 300;   // would give 200 if it were reloaded
+    theApp.m_nDynamicUser = 77;
+    m_kv->m_nBeatPeriod = 250;
+    m_kv->m_nDynThreshold = 90;
+    m_kv->m_nArrange = 0;
+    LRESULT lr = -1;
+    DWORD before = ::timeGetTime();
+    ASSERT_TRUE(m_kv->ProcessWindowMessage(NULL, WM_COMMAND, MAKEWPARAM(ID_ARRANGE_FIRST + 8, 1), 0, lr));
+    DWORD after = ::timeGetTime();
+    EXPECT_EQ(m_kv->m_nArrange, 8);
+    EXPECT_EQ(m_kv->m_nBeatPeriod, 250);
+    EXPECT_EQ(m_kv->m_nDynThreshold, 90);
+    EXPECT_GE(m_kv->m_dwNextSwitch, before + 250);
+    EXPECT_LE(m_kv->m_dwNextSwitch, after + 250);
+    EXPECT_EQ(TakePosted(WMU_ARRANGE_CHANGED), std::vector<WPARAM>(1, 8));
+
+    m_kv->m_dwNextSwitch = 4242;
+    m_kv->OnArrangeCommand(ID_ARRANGE_FIRST + 8);   // already set
+    EXPECT_EQ(m_kv->m_dwNextSwitch, 4242u);
+    EXPECT_TRUE(TakePosted(WMU_ARRANGE_CHANGED).empty());
+
+    before = ::timeGetTime();
+    m_kv->OnArrangeCommand(ID_ARRANGE_FIRST + 5);
+    after = ::timeGetTime();
+    EXPECT_EQ(m_kv->m_nArrange, 5);
+    EXPECT_GE(m_kv->m_dwNextSwitch, before + 1000);
+    EXPECT_LE(m_kv->m_dwNextSwitch, after + 1000);
+    EXPECT_EQ(TakePosted(WMU_ARRANGE_CHANGED), std::vector<WPARAM>(1, 5));
+}
+
+} // namespace
