@@ -103,6 +103,17 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner)
     int h = rc.bottom - rc.top;
     int x = (rcArea.left + rcArea.right) / 2 - w / 2;
     int y = (rcArea.top + rcArea.bottom) / 2 - h / 2;
+    // Keep the caption reachable: stay inside the work area where the window fits.
+    RECT rcWork;
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
+    if (x + w > rcWork.right)
+        x = rcWork.right - w;
+    if (y + h > rcWork.bottom)
+        y = rcWork.bottom - h;
+    if (x < rcWork.left)
+        x = rcWork.left;
+    if (y < rcWork.top)
+        y = rcWork.top;
     ::SetWindowPos(m_hWnd, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -125,6 +125,12 @@ BOOL CKalvora::StopWaveIn()
         FreeWaveBlock(i);
     if (::waveInClose(m_hWaveIn) == MMSYSERR_NOERROR)
         m_hWaveIn = NULL;
+    // The reset and the close have posted the returned buffers and the close notice of this
+    // device. Left queued, they would reach a device opened by a quick resume: replacements
+    // queued into it and, with the close notice, its live buffers freed under it.
+    MSG msg;
+    while (::PeekMessageA(&msg, m_hWnd, MM_WIM_OPEN, MM_WIM_DATA, PM_REMOVE)) {
+    }
     return TRUE;
 }
 
