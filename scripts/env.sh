@@ -1,0 +1,163 @@
+# Shared set-up for test.sh and run.sh: private X server, sound server and Wine prefix, all stopped by pid.
+# Source it; it defines functions only. Everything lives in one private folder, $KV_TMP.
+
+KV_PIDS=()          # processes we started, stopped in reverse order
+KV_GROUPS=()        # process groups we started (a test runner and all it runs), stopped first
+KV_WINESERVER_PID=""
+
+kv_log() { echo "[kalvora] $*" >&2; }
+
+# Private folder for this run; removed by stop_all unless KV_KEEP_TMP=1.
+make_tmp() {
+  KV_TMP=$(mktemp -d /tmp/kalvora.XXXXXX)
+  export KV_TMP
+}
+
+# Waits up to $1 seconds for the command after it to succeed.
+kv_wait_for() {
+  local seconds=$1; shift
+  local tries=$((seconds * 10))
+  while ((tries-- > 0)); do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# A zombie (exited, not yet reaped) counts as gone.
+kv_alive() {
+  local state
+  kill -0 "$1" 2>/dev/null || return 1
+  state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)
+  [[ -n "$state" && "$state" != Z ]]
+}
+
+# Xvfb on the first free display from :91, screen 1280x1024x24.
+start_xvfb() {
+  local n pid
+  for n in $(seq 91 140); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$KV_TMP/xvfb.log" 2>&1 &
+    pid=$!
+    if kv_wait_for 15 xdpyinfo -display ":$n" && kv_alive "$pid"; then
+      KV_PIDS+=("$pid")
+      export DISPLAY=":$n"
+      kv_log "Xvfb on $DISPLAY (pid $pid)"
+      return 0
+    fi
+    kill "$pid" 2>/dev/null   # lost a race for that display: try the next one
+    wait "$pid" 2>/dev/null
+  done
+  kv_log "no free X display found"; return 1
+}
+
+# PulseAudio with one null sink "kv" whose monitor is the default source: what paplay plays, Wine records.
+# The sink runs at the program's own format (11025 Hz, mono, 16 bit) so no resampler touches the samples:
+# a constant signal arrives bit-exact (at 44.1 kHz stereo, 16448 came back as 16453).
+start_pulse() {
+  export XDG_RUNTIME_DIR="$KV_TMP/run"
+  mkdir -p "$XDG_RUNTIME_DIR" "$KV_TMP/home"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
+  # Clients must never spawn a sound server of their own (matters when a test points PULSE_SERVER elsewhere).
+  printf 'autospawn = no\n' >"$KV_TMP/pulse-client.conf"
+  export PULSE_CLIENTCONFIG="$KV_TMP/pulse-client.conf"
+  HOME="$KV_TMP/home" pulseaudio --daemonize=yes --exit-idle-time=-1 --system=false -n \
+    --log-target=file:"$KV_TMP/pulse.log" \
+    --load="module-native-protocol-unix auth-anonymous=1" \
+    --load="module-null-sink sink_name=kv rate=11025 channels=1 format=s16le" || { kv_log "pulseaudio failed, see $KV_TMP/pulse.log"; return 1; }
+  local pid
+  kv_wait_for 10 test -s "$XDG_RUNTIME_DIR/pulse/pid" || { kv_log "pulseaudio wrote no pid"; return 1; }
+  pid=$(<"$XDG_RUNTIME_DIR/pulse/pid")
+  KV_PIDS+=("$pid")
+  kv_wait_for 10 pactl info || { kv_log "pulseaudio does not answer"; return 1; }
+  pactl set-default-sink kv && pactl set-default-source kv.monitor
+  kv_log "PulseAudio at $PULSE_SERVER (pid $pid)"
+}
+
+kv_wine_env() {
+  export WINEPREFIX="$KV_TMP/prefix"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# A persistent wineserver keeps each later Wine start short (about 0.3 s instead of seconds).
+start_wineserver() {
+  kv_wine_env
+  mkdir -p "$WINEPREFIX"
+  wineserver -f -p >"$KV_TMP/wineserver.log" 2>&1 &
+  KV_WINESERVER_PID=$!
+  KV_PIDS+=("$KV_WINESERVER_PID")
+  # The server works in its own server folder, where it makes its socket.
+  kv_wait_for 10 test -S "/proc/$KV_WINESERVER_PID/cwd/socket" || kv_log "wineserver socket not seen yet"
+}
+
+# Fresh prefix plus the Japanese dialog font replacement. Under qemu this takes about 15 s.
+make_prefix() {
+  kv_wine_env
+  local start=$SECONDS
+  wineboot -i >"$KV_TMP/wineboot.log" 2>&1 || { kv_log "wineboot failed, see $KV_TMP/wineboot.log"; return 1; }
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /t REG_SZ /d IPAPGothic /f \
+    >>"$KV_TMP/wineboot.log" 2>&1 || { kv_log "font replacement failed"; return 1; }
+  # Unmanaged windows: Wine draws the frames itself and does not wait (2 s per top-level window)
+  # for a window manager, which this X screen does not have, to confirm each window's withdrawal.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+    >>"$KV_TMP/wineboot.log" 2>&1 || { kv_log "X11 driver setting failed"; return 1; }
+  kv_log "Wine prefix $WINEPREFIX ready in $((SECONDS - start)) s"
+}
+
+# X, sound and Wine, in that order; the wineserver before wineboot so that it is the one kept.
+start_all() {
+  make_tmp
+  kv_log "private folder $KV_TMP"
+  start_xvfb && start_pulse && start_wineserver && make_prefix
+}
+
+kv_stop_pid() {
+  local pid=$1 i
+  kv_alive "$pid" || { wait "$pid" 2>/dev/null; return 0; }
+  kill "$pid" 2>/dev/null
+  for i in $(seq 50); do kv_alive "$pid" || break; sleep 0.1; done
+  kv_alive "$pid" && kill -KILL "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null   # reaps our own children; returns at once for others
+}
+
+kv_stop_group() {
+  local pgid=$1 i
+  kill -TERM -- "-$pgid" 2>/dev/null || return 0
+  for i in $(seq 50); do kill -0 -- "-$pgid" 2>/dev/null || break; sleep 0.1; done
+  kill -KILL -- "-$pgid" 2>/dev/null
+  wait "$pgid" 2>/dev/null
+}
+
+# Starts a command in a process group of its own, so that stop_all can end it with all its children.
+start_group() {
+  setsid "$@" &
+  KV_GROUPS+=("$!")
+  KV_GROUP_PID=$!
+}
+
+# Ends our process groups, every Wine process of our prefix, then everything in KV_PIDS, newest first.
+stop_all() {
+  local g
+  for g in "${KV_GROUPS[@]}"; do kv_stop_group "$g"; done
+  KV_GROUPS=()
+  if [[ -n "$KV_WINESERVER_PID" ]] && kv_alive "$KV_WINESERVER_PID"; then
+    WINEPREFIX="$KV_TMP/prefix" timeout 20 wineserver -k 2>/dev/null
+  fi
+  local i
+  for ((i = ${#KV_PIDS[@]} - 1; i >= 0; i--)); do
+    kv_stop_pid "${KV_PIDS[i]}"
+  done
+  KV_PIDS=()
+  if [[ -n "${KV_TMP:-}" && -d "$KV_TMP" && "${KV_KEEP_TMP:-0}" != 1 ]]; then
+    rm -rf "$KV_TMP"
+  fi
+}
+
+# Runs stop_all on every way out: normal end, failure, Ctrl-C, kill.
+trap_stop_all() {
+  trap 'stop_all' EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+}

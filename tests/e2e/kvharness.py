@@ -1,0 +1,374 @@
+"""Toolkit for Kalvora's end-to-end tests: starts the real program under Wine, reads its windows, drives input and sound.
+
+The environment comes from scripts/test.sh (DISPLAY, WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES, XDG_RUNTIME_DIR,
+PULSE_SERVER, KV_TMP) and from ctest (KV_EXE, KV_PROBE).
+"""
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+import unittest
+
+KV_EXE = os.environ.get("KV_EXE", "")
+KV_PROBE = os.environ.get("KV_PROBE", "")
+
+CONTROL_CLASS = "KALVORA.INI Class"
+CONTROL_TITLE = "Kalvora"
+DISPLAY_TITLE = "Pattern0"
+MESSAGE_BOX_CLASS = "#32770"
+WM_CLOSE = 0x0010
+
+SAMPLE_RATE = 11025
+
+
+def missing_environment():
+    """Names of what the tests need but this environment lacks; empty when all is there."""
+    missing = [name for name in ("KV_EXE", "KV_PROBE", "DISPLAY", "WINEPREFIX") if not os.environ.get(name)]
+    missing += [path for path in (KV_EXE, KV_PROBE) if path and not os.path.isfile(path)]
+    return missing
+
+
+def artifacts_dir():
+    """Folder beside the built program where failing tests leave screenshots and logs."""
+    base = os.path.dirname(KV_EXE) if KV_EXE else tempfile.gettempdir()
+    path = os.path.join(base, "e2e-artifacts")
+    os.makedirs(path, exist_ok=True)
+    return path
+
+
+def run(args, timeout=60, env=None, check=False):
+    """Runs a Linux command; returns the CompletedProcess with text output."""
+    return subprocess.run(args, capture_output=True, text=True, errors="replace", timeout=timeout, env=env,
+                          check=check)
+
+
+# ---------------------------------------------------------------- kvprobe
+
+def probe(*args, timeout=60):
+    """Runs kvprobe under Wine; returns (exit code, stdout stripped of its line end)."""
+    result = run(["wine", KV_PROBE, *[str(a) for a in args]], timeout=timeout)
+    return result.returncode, result.stdout.rstrip("\r\n")
+
+
+def find_window(cls="*", title="*"):
+    """The window handle as an int, or None when no top-level window matches."""
+    code, out = probe("find", cls, title)
+    return int(out, 16) if code == 0 and out else None
+
+
+def wait_window(cls="*", title="*", timeout=20.0, present=True):
+    """Waits until a matching window exists (or, with present=False, no longer exists); True on success.
+
+    The polling runs inside one kvprobe process: each Wine start costs a good part of a second."""
+    command = "wait" if present else "waitgone"
+    return probe(command, cls, title, int(timeout * 1000), timeout=timeout + 60)[0] == 0
+
+
+def _parse_rect(text):
+    match = re.match(r"\s*(-?\d+) (-?\d+) (-?\d+) (-?\d+)", text)
+    return tuple(int(v) for v in match.groups()) if match else None
+
+
+def client_rect(cls="*", title="*"):
+    """(left, top, right, bottom, visible) of the client area in screen coordinates, or None."""
+    code, out = probe("client", cls, title)
+    rect = _parse_rect(out) if code == 0 else None
+    if rect is None:
+        return None
+    visible = re.search(r"visible=([01])", out)
+    return rect + (visible is not None and visible.group(1) == "1",)
+
+
+def window_rect(cls="*", title="*"):
+    """(left, top, right, bottom) of the whole window, or None."""
+    code, out = probe("window", cls, title)
+    return _parse_rect(out) if code == 0 else None
+
+
+def window_title(cls="*", title="*"):
+    """The window text, or None when no window matches."""
+    code, out = probe("title", cls, title)
+    return out if code == 0 else None
+
+
+def children(cls="*", title="*"):
+    """A window's children as dicts with id, cls, text, rect (screen) and style; None when the window is missing."""
+    code, out = probe("children", cls, title)
+    if code != 0:
+        return None
+    rows = [line.split("\t") for line in out.splitlines()]
+    return [{"id": int(r[0]), "cls": r[1], "text": r[2], "rect": _parse_rect(r[3]), "style": int(r[4], 16)}
+            for r in rows if len(r) == 5]
+
+
+def wave_in_error_text(code):
+    """The system's own text for a wave-input error code (waveInGetErrorTextA), or None."""
+    status, out = probe("waveinerror", code)
+    return out if status == 0 else None
+
+
+def list_windows():
+    """All top-level windows: dicts with hwnd, pid (Windows pid), visible, cls, title, rect."""
+    code, out = probe("list")
+    windows = []
+    for line in out.splitlines() if code == 0 else []:
+        parts = line.split("\t")
+        if len(parts) == 6:
+            windows.append({"hwnd": int(parts[0], 16), "pid": int(parts[1]), "visible": parts[2] == "1",
+                            "cls": parts[3], "title": parts[4], "rect": _parse_rect(parts[5])})
+    return windows
+
+
+def post(cls, title, msg, wparam=0, lparam=0):
+    """PostMessageA to a top-level window; True when it was found and posted."""
+    return probe("post", cls, title, msg, wparam, lparam)[0] == 0
+
+
+def close_window(cls, title="*"):
+    """Posts WM_CLOSE; True when the window was found."""
+    return probe("close", cls, title)[0] == 0
+
+
+# ---------------------------------------------------------------- X input and screenshots
+
+def click(x, y, button=1):
+    """Clicks at root coordinates (without a window manager these equal Win32 screen coordinates)."""
+    run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", str(button)], check=True)
+
+
+def activate(x, y):
+    """Gives a window the focus by clicking into it."""
+    click(x, y)
+
+
+def key(keysym):
+    """Sends a key (an X keysym such as F5, Escape, ctrl+q) to the focused window."""
+    run(["xdotool", "key", keysym], check=True)
+
+
+def screenshot(path):
+    """Saves the whole X screen as PNG; returns the path."""
+    run(["import", "-window", "root", path], check=True)
+    return path
+
+
+def pixel(png, x, y):
+    """(r, g, b) in 0..255 of one pixel of an image."""
+    out = run(["convert", png, "-crop", "1x1+%d+%d" % (x, y), "+repage", "-depth", "8", "txt:-"], check=True).stdout
+    match = re.search(r"#([0-9A-Fa-f]{6})", out)
+    if not match:
+        raise ValueError("no pixel at %d,%d in %s: %r" % (x, y, png, out))
+    value = match.group(1)
+    return tuple(int(value[i:i + 2], 16) for i in (0, 2, 4))
+
+
+def region_pixels(png, rect):
+    """[(r, g, b), ...] of the pixels inside rect = (left, top, right, bottom) of an image."""
+    left, top, right, bottom = rect
+    geometry = "%dx%d+%d+%d" % (right - left, bottom - top, left, top)
+    out = run(["convert", png, "-crop", geometry, "+repage", "-depth", "8", "txt:-"], check=True).stdout
+    return [tuple(int(h[i:i + 2], 16) for i in (0, 2, 4)) for h in re.findall(r"#([0-9A-Fa-f]{6})", out)]
+
+
+# ---------------------------------------------------------------- sound
+
+def dc_shift_for(value):
+    """sox dcshift amount that gives the 16-bit sample value exactly (value / 32768, a dyadic fraction)."""
+    if not -32768 <= value <= 32767:
+        raise ValueError("sample value out of 16-bit range: %d" % value)
+    return repr(value / 32768.0)
+
+
+def make_dc_wav(path, value, seconds):
+    """A constant 16-bit mono 11025 Hz signal. The rate goes on the input too: a resampled DC rings at the ends."""
+    run(["sox", "-D", "-r", str(SAMPLE_RATE), "-c", "1", "-n", "-b", "16", path,
+         "synth", "%g" % seconds, "sine", "0", "vol", "0", "dcshift", dc_shift_for(value)], check=True)
+    return path
+
+
+def wav_samples(path):
+    """The 16-bit samples of a wav file, through sox."""
+    raw = subprocess.run(["sox", path, "-t", "raw", "-e", "signed", "-b", "16", "-"],
+                         capture_output=True, check=True).stdout
+    return [int.from_bytes(raw[i:i + 2], "little", signed=True) for i in range(0, len(raw) - 1, 2)]
+
+
+class Player:
+    """A paplay process playing one file into the default sink; stop() ends it."""
+
+    def __init__(self, path):
+        self.path = path
+        self.process = subprocess.Popen(["paplay", path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def playing(self):
+        return self.process.poll() is None
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+# ---------------------------------------------------------------- the program
+
+class Kalvora:
+    """Kalvora.exe under Wine in a working folder of its own, so that its KALVORA.INI lands there."""
+
+    def __init__(self, workdir, args=("/nosplash",), env=None):
+        self.workdir = workdir
+        self.args = list(args)
+        self.env = dict(os.environ)
+        self.env.update(env or {})
+        self.process = None
+        self.log_path = os.path.join(workdir, "wine.log")
+
+    @property
+    def exe(self):
+        return os.path.join(self.workdir, "Kalvora.exe")
+
+    @property
+    def ini(self):
+        return os.path.join(self.workdir, "KALVORA.INI")
+
+    @property
+    def pid(self):
+        """Linux pid of the program's own process (the pid of `wine Kalvora.exe`)."""
+        return self.process.pid if self.process else None
+
+    def start(self):
+        if not os.path.exists(self.exe):
+            shutil.copy2(KV_EXE, self.exe)
+        with open(self.log_path, "ab") as log:
+            self.process = subprocess.Popen(["wine", "Kalvora.exe", *self.args], cwd=self.workdir, env=self.env,
+                                            stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+        return self
+
+    def running(self):
+        return self.process is not None and self.process.poll() is None
+
+    def returncode(self):
+        return self.process.poll() if self.process else None
+
+    def wait_window(self, cls="*", title="*", timeout=20.0):
+        """Waits for a window while the program runs; True when it appeared."""
+        deadline = time.monotonic() + timeout
+        while self.running():
+            left = deadline - time.monotonic()
+            if wait_window(cls, title, min(max(left, 0.0), 3.0)):
+                return True
+            if left <= 0:
+                return False
+        return False
+
+    def wait_control(self, timeout=20.0):
+        return self.wait_window(CONTROL_CLASS, CONTROL_TITLE, timeout)
+
+    def wait_display(self, timeout=20.0):
+        return self.wait_window("*", DISPLAY_TITLE, timeout)
+
+    def client_rect(self, cls="*", title=DISPLAY_TITLE):
+        return client_rect(cls, title)
+
+    def title(self, cls=CONTROL_CLASS, title="*"):
+        return window_title(cls, title)
+
+    def close(self):
+        """Posts WM_CLOSE to the control window; True when it was found."""
+        return close_window(CONTROL_CLASS, CONTROL_TITLE)
+
+    def wait_exit(self, timeout):
+        """True when the process ended within the timeout."""
+        if self.process is None:
+            return True
+        try:
+            self.process.wait(timeout)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
+
+    def cpu_seconds(self):
+        """User plus system CPU time of the process so far, from /proc."""
+        with open("/proc/%d/stat" % self.pid) as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    def kill(self):
+        if self.running():
+            self.process.send_signal(signal.SIGKILL)
+        if self.process is not None:
+            self.process.wait()
+
+    def log(self):
+        try:
+            with open(self.log_path, errors="replace") as f:
+                return f.read()
+        except OSError:
+            return ""
+
+
+class KvTestCase(unittest.TestCase):
+    """Base class: a fresh working folder per test, and every program and player stopped afterwards."""
+
+    def setUp(self):
+        missing = missing_environment()
+        if missing:
+            self.fail("end-to-end environment incomplete (run through scripts/test.sh): %s" % ", ".join(missing))
+        self.workdir = tempfile.mkdtemp(prefix="e2e-", dir=os.environ.get("KV_TMP") or None)
+        self.programs = []
+        self.players = []
+        self.addCleanup(self._clean_up)
+
+    def start_kalvora(self, args=("/nosplash",), env=None, workdir=None):
+        program = Kalvora(workdir or self.workdir, args, env)
+        self.programs.append(program)
+        return program.start()
+
+    def play_dc(self, value, seconds=30.0):
+        """Plays a constant sample value into the default sink in the background; returns its Player."""
+        path = os.path.join(self.workdir, "dc_%d_%g.wav" % (value, seconds))
+        if not os.path.exists(path):
+            make_dc_wav(path, value, seconds)
+        player = Player(path)
+        self.players.append(player)
+        return player
+
+    def silence(self):
+        """Stops every signal this test plays: the sink's monitor then records zeros."""
+        for player in self.players:
+            player.stop()
+
+    def snapshot(self, name):
+        """Saves a screenshot among the artifacts; returns its path."""
+        return screenshot(os.path.join(artifacts_dir(), "%s.%s.png" % (self.id(), name)))
+
+    def _failed(self):
+        """True when this test has already recorded a failure or an error in its result."""
+        result = getattr(getattr(self, "_outcome", None), "result", None)
+        recorded = getattr(result, "failures", []) + getattr(result, "errors", [])
+        return any(test is self for test, _ in recorded)
+
+    def _keep_evidence(self):
+        try:
+            self.snapshot("failure")
+        except (subprocess.SubprocessError, OSError):
+            pass
+        for i, program in enumerate(self.programs):
+            if os.path.exists(program.log_path):
+                shutil.copy(program.log_path, os.path.join(artifacts_dir(), "%s.wine%d.log" % (self.id(), i)))
+
+    def _clean_up(self):
+        if self._failed():
+            self._keep_evidence()
+        self.silence()
+        for program in self.programs:
+            program.kill()
+        # A killed program's windows go with it; wait so the next test starts on an empty desktop.
+        wait_window(CONTROL_CLASS, "*", timeout=10, present=False)
+        shutil.rmtree(self.workdir, ignore_errors=True)

@@ -1,0 +1,249 @@
+// kvprobe: reads and pokes top-level window state through Win32 for the end-to-end tests.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const int kFound = 0;
+const int kNotFound = 1;
+const int kUsage = 2;
+
+// "*" stands for "any" in both the class and the title argument.
+const char* Pattern(const char* arg)
+{
+    return std::strcmp(arg, "*") == 0 ? nullptr : arg;
+}
+
+HWND FindTopLevel(const char* cls, const char* title)
+{
+    return FindWindowExA(nullptr, nullptr, Pattern(cls), Pattern(title));
+}
+
+// Decimal, or hexadecimal with a 0x prefix; a leading zero does not mean octal here.
+bool ParseNumber(const char* text, long long* value)
+{
+    char* end = nullptr;
+    bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    *value = hex ? static_cast<long long>(std::strtoull(text + 2, &end, 16))
+                 : std::strtoll(text, &end, 10);
+    return end != nullptr && end != text && *end == '\0';
+}
+
+void PrintRect(const RECT& rc)
+{
+    std::printf("%ld %ld %ld %ld", rc.left, rc.top, rc.right, rc.bottom);
+}
+
+void GetText(HWND hwnd, char* buffer, int size)
+{
+    buffer[0] = '\0';
+    GetWindowTextA(hwnd, buffer, size);
+}
+
+int Find(HWND hwnd)
+{
+    std::printf("0x%08lx\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(hwnd)));
+    return kFound;
+}
+
+int Client(HWND hwnd)
+{
+    RECT rc;
+    if (!GetClientRect(hwnd, &rc))
+        return kNotFound;
+    POINT topLeft = {rc.left, rc.top};
+    POINT bottomRight = {rc.right, rc.bottom};
+    ClientToScreen(hwnd, &topLeft);
+    ClientToScreen(hwnd, &bottomRight);
+    RECT screen = {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+    PrintRect(screen);
+    std::printf(" visible=%d\n", IsWindowVisible(hwnd) ? 1 : 0);
+    return kFound;
+}
+
+int Window(HWND hwnd)
+{
+    RECT rc;
+    if (!GetWindowRect(hwnd, &rc))
+        return kNotFound;
+    PrintRect(rc);
+    std::printf("\n");
+    return kFound;
+}
+
+int Title(HWND hwnd)
+{
+    char text[512];
+    GetText(hwnd, text, sizeof text);
+    std::printf("%s\n", text);
+    return kFound;
+}
+
+// One window per line, tab separated: hwnd, pid, visible, class, title, window rectangle.
+void PrintWindowLine(HWND hwnd)
+{
+    char cls[256] = "";
+    char text[512];
+    DWORD pid = 0;
+    RECT rc = {0, 0, 0, 0};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetText(hwnd, text, sizeof text);
+    GetWindowThreadProcessId(hwnd, &pid);
+    GetWindowRect(hwnd, &rc);
+    std::printf("0x%08lx\t%lu\t%d\t%s\t%s\t", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(hwnd)),
+                static_cast<unsigned long>(pid), IsWindowVisible(hwnd) ? 1 : 0, cls, text);
+    PrintRect(rc);
+    std::printf("\n");
+}
+
+BOOL CALLBACK ListOne(HWND hwnd, LPARAM)
+{
+    PrintWindowLine(hwnd);
+    return TRUE;
+}
+
+int List()
+{
+    EnumWindows(ListOne, 0);
+    return kFound;
+}
+
+// Children (a message box's text, icon and buttons, say), tab separated:
+// control id, class, text, window rectangle on screen, style in hex.
+BOOL CALLBACK ChildOne(HWND hwnd, LPARAM)
+{
+    char cls[256] = "";
+    char text[512];
+    RECT rc = {0, 0, 0, 0};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetText(hwnd, text, sizeof text);
+    GetWindowRect(hwnd, &rc);
+    std::printf("%d\t%s\t%s\t", GetDlgCtrlID(hwnd), cls, text);
+    PrintRect(rc);
+    std::printf("\t0x%08lx\n", static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)));
+    return TRUE;
+}
+
+int Children(HWND hwnd)
+{
+    EnumChildWindows(hwnd, ChildOne, 0);
+    return kFound;
+}
+
+// Polls inside one process (a Wine start costs far more than a lookup): waits up to timeoutText
+// milliseconds until a matching window exists (wanted true) or none does (wanted false).
+int WaitFor(const char* cls, const char* title, const char* timeoutText, bool wanted)
+{
+    long long timeout;
+    if (!ParseNumber(timeoutText, &timeout))
+        return kUsage;
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND hwnd = FindTopLevel(cls, title);
+        if ((hwnd != nullptr) == wanted)
+            return wanted ? Find(hwnd) : kFound;
+        if (static_cast<long long>(GetTickCount() - start) >= timeout)
+            return kNotFound;
+        Sleep(50);
+    }
+}
+
+// The system's text for a multimedia wave-input error code, as programs show it to the user.
+// winmm is loaded at run time so that the probe links against the window libraries only.
+int WaveInErrorText(const char* codeText)
+{
+    typedef UINT(WINAPI * GetErrorText)(UINT, LPSTR, UINT);
+    long long code;
+    if (!ParseNumber(codeText, &code))
+        return kUsage;
+    HMODULE winmm = LoadLibraryA("winmm.dll");
+    GetErrorText getText = winmm ? reinterpret_cast<GetErrorText>(
+                                       reinterpret_cast<void*>(GetProcAddress(winmm, "waveInGetErrorTextA")))
+                                 : nullptr;
+    char text[256] = "";
+    if (getText == nullptr || getText(static_cast<UINT>(code), text, sizeof text) != 0)
+        return kNotFound;
+    std::printf("%s\n", text);
+    return kFound;
+}
+
+int Post(HWND hwnd, char** numbers)
+{
+    long long msg, wparam, lparam;
+    if (!ParseNumber(numbers[0], &msg) || !ParseNumber(numbers[1], &wparam) ||
+        !ParseNumber(numbers[2], &lparam))
+        return kUsage;
+    BOOL ok = PostMessageA(hwnd, static_cast<UINT>(msg), static_cast<WPARAM>(wparam),
+                           static_cast<LPARAM>(lparam));
+    return ok ? kFound : kNotFound;
+}
+
+int Close(HWND hwnd)
+{
+    return PostMessageA(hwnd, WM_CLOSE, 0, 0) ? kFound : kNotFound;
+}
+
+int Usage()
+{
+    std::fprintf(stderr,
+                 "usage: kvprobe find|client|window|title|children|close <class|*> <title|*>\n"
+                 "       kvprobe post <class|*> <title|*> <msg> <wparam> <lparam>\n"
+                 "       kvprobe wait|waitgone <class|*> <title|*> <timeout ms>\n"
+                 "       kvprobe list\n"
+                 "       kvprobe waveinerror <code>\n");
+    return kUsage;
+}
+
+// Subcommands that act on one top-level window named by class and title.
+int OnWindow(const char* command, HWND hwnd, int argc, char** argv)
+{
+    if (std::strcmp(command, "find") == 0)
+        return Find(hwnd);
+    if (std::strcmp(command, "client") == 0)
+        return Client(hwnd);
+    if (std::strcmp(command, "window") == 0)
+        return Window(hwnd);
+    if (std::strcmp(command, "title") == 0)
+        return Title(hwnd);
+    if (std::strcmp(command, "children") == 0)
+        return Children(hwnd);
+    if (std::strcmp(command, "close") == 0)
+        return Close(hwnd);
+    if (std::strcmp(command, "post") == 0 && argc == 7)
+        return Post(hwnd, argv + 4);
+    return Usage();
+}
+
+bool KnownWindowCommand(const char* command)
+{
+    static const char* const kCommands[] = {"find", "client", "window", "title", "children", "close", "post"};
+    for (const char* known : kCommands)
+        if (std::strcmp(command, known) == 0)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 2 && std::strcmp(argv[1], "list") == 0)
+        return List();
+    if (argc == 3 && std::strcmp(argv[1], "waveinerror") == 0)
+        return WaveInErrorText(argv[2]);
+    if (argc == 5 && std::strcmp(argv[1], "wait") == 0)
+        return WaitFor(argv[2], argv[3], argv[4], true);
+    if (argc == 5 && std::strcmp(argv[1], "waitgone") == 0)
+        return WaitFor(argv[2], argv[3], argv[4], false);
+    if (argc < 4 || !KnownWindowCommand(argv[1]))
+        return Usage();
+    HWND hwnd = FindTopLevel(argv[2], argv[3]);
+    if (hwnd == nullptr)
+        return kNotFound;
+    int result = OnWindow(argv[1], hwnd, argc, argv);
+    std::fflush(stdout);
+    return result;
+}
