@@ -82,6 +82,10 @@ void CSettingsRecord::WriteSettings()
 {
     if (m_strIniPath.IsEmpty())
         return;
+    // A file the user marked read-only is left as it is, also where the system would allow the write.
+    DWORD dwAttr = ::GetFileAttributesA(m_strIniPath);
+    if (dwAttr != INVALID_FILE_ATTRIBUTES && (dwAttr & FILE_ATTRIBUTE_READONLY))
+        return;
     ::WritePrivateProfileStringA(kSection, "BackGround", m_strBackGround, m_strIniPath);
     ::WritePrivateProfileStringA(kSection, "Pattern16", m_strPattern16, m_strIniPath);
     ::WritePrivateProfileStringA(kSection, "Pattern17", m_strPattern17, m_strIniPath);

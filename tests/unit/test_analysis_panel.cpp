@@ -1,0 +1,298 @@
+// Unit tests of pattern 0, the analysis panel, drawn into a real 32-bit DIB and read back pixel by pixel.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+
+#include "engine/Kalvora.h"
+
+namespace {
+
+const COLORREF kUntouched = RGB(255, 0, 255);   // pre-fill: anything the panel did not draw stays magenta
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kCyan = RGB(0, 255, 255);
+const COLORREF kRed = RGB(255, 0, 0);
+const COLORREF kGreen = RGB(0, 255, 0);
+const COLORREF kBlue = RGB(0, 0, 255);
+
+struct BarRow {
+    const char* name;
+    int y;
+    COLORREF marker;
+    int hue;
+    int white;
+};
+const BarRow kLevelRow = { "Level", 70, kWhite, 0, 100 };
+const BarRow kDeltaRow = { "Delta", 90, kCyan, 180, 0 };
+const BarRow kAvgLevelRow = { "Average level", 110, kRed, 0, 0 };
+const BarRow kAvgDeltaRow = { "Average delta", 130, kGreen, 120, 0 };
+
+// A windowless display drawing into a top-down 32-bit DIB section through a memory DC.
+class AnalysisPanel : public ::testing::Test
+{
+protected:
+    void SetUp() override { MakeSurface(640, 480, 0); }
+
+    void TearDown() override { FreeSurface(); }
+
+    void MakeSurface(int cx, int cy, int nSizeMode)
+    {
+        FreeSurface();
+        m_cx = cx;
+        m_cy = cy;
+        BITMAPINFO bmi = {};
+        bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        bmi.bmiHeader.biWidth = cx;
+        bmi.bmiHeader.biHeight = -cy;   // top-down rows
+        bmi.bmiHeader.biPlanes = 1;
+        bmi.bmiHeader.biBitCount = 32;
+        bmi.bmiHeader.biCompression = BI_RGB;
+        m_hMemDC = ::CreateCompatibleDC(NULL);
+        ASSERT_NE(m_hMemDC, (HDC)NULL);
+        m_hBitmap = ::CreateDIBSection(m_hMemDC, &bmi, DIB_RGB_COLORS, (void**)&m_pBits, NULL, 0);
+        ASSERT_NE(m_hBitmap, (HBITMAP)NULL);
+        m_hOldBitmap = ::SelectObject(m_hMemDC, m_hBitmap);
+        m_dc.Attach(m_hMemDC);
+        m_dc.SetBkMode(TRANSPARENT);   // as the frame composer hands the context over
+        m_display.reset(new CKalvora);
+        ::SetRect(&m_display->m_rcClient, 0, 0, cx, cy);
+        m_display->m_nSizeMode = nSizeMode;
+        m_display->m_nGraphX = 20;
+        Fill(kUntouched);
+    }
+
+    void FreeSurface()
+    {
+        m_display.reset();
+        if (m_hMemDC) {
+            m_dc.Detach();
+            ::SelectObject(m_hMemDC, m_hOldBitmap);
+            ::DeleteObject(m_hBitmap);
+            ::DeleteDC(m_hMemDC);
+        }
+        m_hMemDC = NULL;
+        m_hBitmap = NULL;
+        m_pBits = NULL;
+    }
+
+    void Fill(COLORREF cr)
+    {
+        ::GdiFlush();
+        DWORD px = (DWORD)(GetRValue(cr) << 16 | GetGValue(cr) << 8 | GetBValue(cr));
+        for (int i = 0; i < m_cx * m_cy; i++)
+            m_pBits[i] = px;
+    }
+
+    COLORREF Pixel(int x, int y)
+    {
+        ::GdiFlush();
+        DWORD p = m_pBits[y * m_cx + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+
+    void SetValues(int level, int delta, int avgLevel, int avgDelta)
+    {
+        CMusicAnalyzer& a = m_display->m_analyzer;
+        a.m_nLevel = (short)level;
+        a.m_nDelta = (short)delta;
+        a.m_nAvgLevel = (DWORD)avgLevel;
+        a.m_nAvgDelta = (DWORD)avgDelta;
+        a.m_nCount = 17;
+        a.m_nNearLevel = 3;
+        a.m_nNearDelta = 4;
+        a.m_bSilenceReset = 0;
+    }
+
+    void Draw() { m_display->DrawPattern0(&m_dc); }
+
+    COLORREF BarColor(const BarRow& row, int v) const
+    {
+        return m_display->HsvToColor(row.hue, row.white, v * 50 / 255 + 50);
+    }
+
+    // Marker, bar of length v and the cleared tail to 504, over all 16 rows of the bar.
+    void ExpectBar(const BarRow& row, int v)
+    {
+        SCOPED_TRACE(::testing::Message() << row.name << " v=" << v);
+        COLORREF crBar = BarColor(row, v);
+        COLORREF crBack = m_display->m_crBack;
+        for (int y = row.y + 2; y <= row.y + 17; y++) {
+            for (int x = 240; x <= 244; x++)
+                ASSERT_EQ(Pixel(x, y), row.marker) << "marker at " << x << "," << y;
+            for (int x = 250; x < 250 + v; x++)
+                ASSERT_EQ(Pixel(x, y), crBar) << "bar at " << x << "," << y;
+            for (int x = 250 + v; x <= 504; x++)
+                ASSERT_EQ(Pixel(x, y), crBack) << "tail at " << x << "," << y;
+            ASSERT_EQ(Pixel(505, y), kUntouched) << "beyond the bar at 505," << y;
+        }
+        // Sixteen rows high: the rows just above and below are not part of it.
+        EXPECT_EQ(Pixel(400, row.y + 1), kUntouched);
+        EXPECT_EQ(Pixel(400, row.y + 18), kUntouched);
+    }
+
+    int m_cx = 0, m_cy = 0;
+    HDC m_hMemDC = NULL;
+    HBITMAP m_hBitmap = NULL;
+    HGDIOBJ m_hOldBitmap = NULL;
+    DWORD* m_pBits = NULL;
+    CDC m_dc;
+    std::unique_ptr<CKalvora> m_display;
+};
+
+} // namespace
+
+TEST_F(AnalysisPanel, BarsShowEachValueInItsRowColours)
+{
+    SetValues(100, 60, 150, 30);
+    Draw();
+    ExpectBar(kLevelRow, 100);
+    ExpectBar(kDeltaRow, 60);
+    ExpectBar(kAvgLevelRow, 150);
+    ExpectBar(kAvgDeltaRow, 30);
+    // The bar colours differ per row: a swapped hue or whiteness would show here.
+    EXPECT_NE(BarColor(kLevelRow, 100), BarColor(kAvgLevelRow, 100));
+}
+
+TEST_F(AnalysisPanel, EmptyAndFullBars)
+{
+    SetValues(0, 0, 255, 255);
+    Draw();
+    ExpectBar(kLevelRow, 0);
+    ExpectBar(kDeltaRow, 0);
+    ExpectBar(kAvgLevelRow, 255);
+    ExpectBar(kAvgDeltaRow, 255);
+    // Full brightness of the pure hues (whiteness 0) and of the white level bar.
+    EXPECT_EQ(Pixel(504, kAvgLevelRow.y + 9), kRed);
+    EXPECT_EQ(Pixel(504, kAvgDeltaRow.y + 9), kGreen);
+
+    SetValues(255, 255, 0, 0);
+    Draw();
+    EXPECT_EQ(Pixel(504, kLevelRow.y + 9), kWhite);
+    EXPECT_EQ(Pixel(504, kDeltaRow.y + 9), kCyan);
+    ExpectBar(kAvgLevelRow, 0);
+}
+
+TEST_F(AnalysisPanel, ShorterValueClearsTheStaleBar)
+{
+    m_display->m_crBack = RGB(0, 0, 64);
+    SetValues(200, 180, 220, 240);
+    Draw();
+    ExpectBar(kLevelRow, 200);
+    SetValues(50, 10, 0, 239);
+    Draw();
+    ExpectBar(kLevelRow, 50);
+    ExpectBar(kDeltaRow, 10);
+    ExpectBar(kAvgLevelRow, 0);
+    ExpectBar(kAvgDeltaRow, 239);
+}
+
+TEST_F(AnalysisPanel, GraphDotsAtTheCurrentColumnOverAnErasedColumn)
+{
+    m_display->m_crBack = RGB(0, 40, 0);
+    m_display->m_nGraphX = 600;
+    SetValues(200, 61, 100, 21);
+    Draw();
+    const int x = 600;
+    EXPECT_EQ(Pixel(x, 400), kBlue);
+    EXPECT_EQ(Pixel(x, 300), kWhite);   // 400 - 200/2
+    EXPECT_EQ(Pixel(x, 370), kCyan);    // 400 - 61/2, rounded down
+    EXPECT_EQ(Pixel(x, 350), kRed);     // 400 - 100/2
+    EXPECT_EQ(Pixel(x, 390), kGreen);   // 400 - 21/2
+    // The rest of the column from 210 down is the background; above 210 and the neighbours are untouched.
+    for (int y = 210; y < 480; y++) {
+        if (y == 400 || y == 300 || y == 370 || y == 350 || y == 390)
+            continue;
+        ASSERT_EQ(Pixel(x, y), RGB(0, 40, 0)) << "erased column at y " << y;
+    }
+    EXPECT_EQ(Pixel(x, 209), kUntouched);
+    EXPECT_EQ(Pixel(x - 1, 300), kUntouched);
+    EXPECT_EQ(Pixel(x + 1, 400), kUntouched);
+    EXPECT_EQ(m_display->m_nGraphX, 601);
+}
+
+TEST_F(AnalysisPanel, GraphColumnWrapsAndRestartsAfterSilence)
+{
+    SetValues(10, 10, 10, 10);
+    m_display->m_nGraphX = 639;
+    Draw();
+    EXPECT_EQ(Pixel(639, 400), kBlue);
+    EXPECT_EQ(m_display->m_nGraphX, 20);
+    Draw();
+    EXPECT_EQ(Pixel(20, 400), kBlue);
+    EXPECT_EQ(m_display->m_nGraphX, 21);
+
+    Fill(kUntouched);
+    m_display->m_nGraphX = 300;
+    m_display->m_analyzer.m_bSilenceReset = 1;
+    Draw();   // this frame still draws where the graph stood
+    EXPECT_EQ(Pixel(300, 400), kBlue);
+    EXPECT_EQ(m_display->m_nGraphX, 21);
+    m_display->m_analyzer.m_bSilenceReset = 0;
+    Draw();
+    EXPECT_EQ(Pixel(21, 400), kBlue);
+    EXPECT_EQ(Pixel(20, 400), kUntouched);
+    EXPECT_EQ(m_display->m_nGraphX, 22);
+}
+
+TEST_F(AnalysisPanel, HalfSizeScalesThePanelToTheClientArea)
+{
+    MakeSurface(320, 240, 1);
+    SetValues(200, 0, 0, 0);
+    Draw();
+    const COLORREF crBar = BarColor(kLevelRow, 200);
+    // Logical bar 250..449 x 72..87 lands at about 125..224 x 36..43.
+    EXPECT_EQ(Pixel(130, 40), crBar);
+    EXPECT_EQ(Pixel(220, 40), crBar);
+    EXPECT_EQ(Pixel(175, 37), crBar);
+    EXPECT_EQ(Pixel(175, 42), crBar);
+    EXPECT_EQ(Pixel(240, 40), m_display->m_crBack);   // the cleared tail, to about 252
+    EXPECT_EQ(Pixel(270, 40), kUntouched);
+    EXPECT_NE(Pixel(175, 80), crBar);                  // where the unscaled bar would be
+    EXPECT_EQ(Pixel(121, 40), kWhite);                 // the marker, logical 240..244
+}
+
+TEST_F(AnalysisPanel, NoGdiObjectsLeakOverManyFrames)
+{
+    SetValues(120, 30, 90, 12);
+    Draw();   // the first frame may load fonts into the system's caches
+    LONG nLive = CGdiObject::GetLiveCount();
+    DWORD nGdi = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    for (int i = 0; i < 1000; i++) {
+        m_display->m_analyzer.m_nLevel = (short)(i % 256);
+        Draw();
+    }
+    EXPECT_EQ(CGdiObject::GetLiveCount(), nLive);
+    if (nGdi != 0)
+        EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), nGdi);
+    else
+        RecordProperty("gdi_object_count", "not reported by this system");
+}
+
+TEST(AnalysisPanelWindow, NoGdiObjectsLeakOverManyFramesOnARealWindow)
+{
+    CKalvora* pDisplay = new CKalvora;
+    ASSERT_TRUE(pDisplay->CreateDisplay());
+    pDisplay->m_nPattern = 0;
+    pDisplay->m_nGraphX = 20;
+    pDisplay->m_analyzer.m_bSilenceReset = 0;
+    pDisplay->m_analyzer.m_nLevel = 77;
+
+    pDisplay->m_evSound.SetEvent();
+    pDisplay->RenderFrame();
+    LONG nLive = CGdiObject::GetLiveCount();
+    DWORD nGdi = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    for (int i = 0; i < 1000; i++) {
+        pDisplay->m_evSound.SetEvent();
+        pDisplay->RenderFrame();
+    }
+    // 1001 frames drawn from column 20: the graph wrapped once and stands at column 401.
+    EXPECT_EQ(pDisplay->m_nGraphX, 401);
+    EXPECT_EQ(CGdiObject::GetLiveCount(), nLive);
+    if (nGdi != 0)
+        EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), nGdi);
+    // Without a new sound buffer no frame is drawn.
+    pDisplay->RenderFrame();
+    EXPECT_EQ(pDisplay->m_nGraphX, 401);
+    pDisplay->DestroyWindow();
+}

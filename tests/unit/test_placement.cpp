@@ -1,0 +1,310 @@
+// Unit tests of the display's placement: size modes and monitors on a real window with a two-monitor table.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <ostream>
+#include <string>
+
+#include "app/KalvoraApp.h"
+#include "engine/Kalvora.h"
+#include "res/resource.h"
+
+namespace {
+
+struct Rect {
+    LONG l, t, r, b;
+    bool operator==(const Rect& o) const { return l == o.l && t == o.t && r == o.r && b == o.b; }
+};
+
+std::ostream& operator<<(std::ostream& os, const Rect& rc)
+{
+    return os << "(" << rc.l << "," << rc.t << ")-(" << rc.r << "," << rc.b << ")";
+}
+
+Rect R(const RECT& rc)
+{
+    return Rect{ rc.left, rc.top, rc.right, rc.bottom };
+}
+
+// The application's placement fields, saved and put back.
+struct SavedPlacementSettings {
+    SavedPlacementSettings()
+        : nMonitors(theApp.m_nMonitors), nMonitor(theApp.m_nMonitor), nWindowSize(theApp.m_nWindowSize),
+          bCtrlHidden(theApp.m_bCtrlHidden)
+    {
+        CopyMemory(monitors, theApp.m_monitors, sizeof(monitors));
+    }
+    ~SavedPlacementSettings()
+    {
+        theApp.m_nMonitors = nMonitors;
+        theApp.m_nMonitor = nMonitor;
+        theApp.m_nWindowSize = nWindowSize;
+        theApp.m_bCtrlHidden = bCtrlHidden;
+        CopyMemory(theApp.m_monitors, monitors, sizeof(monitors));
+    }
+    int nMonitors, nMonitor, nWindowSize;
+    BOOL bCtrlHidden;
+    MonitorEntry monitors[KV_MAX_MONITORS];
+};
+
+// A real display window made in the test thread, on a desktop of two side-by-side monitors.
+class Placement : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ZeroMemory(theApp.m_monitors, sizeof(theApp.m_monitors));
+        // Monitors smaller than the screen: the system caps a captioned window at the screen's size.
+        SetMonitorEntry(0, 1, 0, 0, 800, 600);
+        SetMonitorEntry(1, 2, 800, 0, 1600, 600);
+        theApp.m_nMonitors = 2;
+        theApp.m_nMonitor = 0;
+        theApp.m_nWindowSize = 0;
+        theApp.m_bCtrlHidden = FALSE;
+        m_pDisplay = new CKalvora;
+        ASSERT_TRUE(m_pDisplay->CreateDisplay());
+        m_hWnd = m_pDisplay->m_hWnd;
+    }
+
+    void TearDown() override
+    {
+        if (m_pDisplay && ::IsWindow(m_hWnd))
+            m_pDisplay->DestroyWindow();
+        m_pDisplay = NULL;
+        Drain();
+    }
+
+    static void SetMonitorEntry(int i, DWORD h, LONG l, LONG t, LONG r, LONG b)
+    {
+        theApp.m_monitors[i].hMonitor = h;
+        ::SetRect(&theApp.m_monitors[i].rc, l, t, r, b);
+    }
+
+    // Nothing of the display's (capture callbacks) may reach the next test.
+    static void Drain()
+    {
+        MSG msg;
+        while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&msg);
+    }
+
+    Rect ScreenClient() const
+    {
+        RECT rc;
+        ::GetClientRect(m_hWnd, &rc);
+        POINT tl = { rc.left, rc.top }, br = { rc.right, rc.bottom };
+        ::ClientToScreen(m_hWnd, &tl);
+        ::ClientToScreen(m_hWnd, &br);
+        return Rect{ tl.x, tl.y, br.x, br.y };
+    }
+
+    Rect Client() const { return R(m_pDisplay->m_rcClient); }
+
+    void Command(UINT nID) { ::SendMessageA(m_hWnd, WM_COMMAND, nID, 0); }
+
+    CKalvora* m_pDisplay = NULL;
+    HWND m_hWnd = NULL;
+    SavedPlacementSettings m_saved;
+};
+
+} // namespace
+
+TEST_F(Placement, CreatedAtNormalSizeAtFiftyFifty)
+{
+    EXPECT_EQ(ScreenClient(), (Rect{ 50, 50, 690, 530 }));
+    EXPECT_EQ(Client(), (Rect{ 0, 0, 640, 480 }));
+    EXPECT_EQ(m_pDisplay->m_nSizeMode, 0);
+    EXPECT_EQ(m_pDisplay->m_nMonitorIndex, 0);
+    EXPECT_TRUE(::IsWindowVisible(m_hWnd));
+}
+
+TEST_F(Placement, HalfKeepsTheTopLeftAndNormalRestores)
+{
+    m_pDisplay->SetSizeMode(1);
+    EXPECT_EQ(ScreenClient(), (Rect{ 50, 50, 370, 290 }));
+    EXPECT_EQ(Client(), (Rect{ 0, 0, 320, 240 }));
+    m_pDisplay->SetSizeMode(0);
+    EXPECT_EQ(ScreenClient(), (Rect{ 50, 50, 690, 530 }));
+    EXPECT_EQ(Client(), (Rect{ 0, 0, 640, 480 }));
+}
+
+TEST_F(Placement, FitFillsTheMonitorAndNormalReturnsToTheOldPlace)
+{
+    m_pDisplay->SetSizeMode(1);   // a Half window at (50,50) ...
+    m_pDisplay->SetSizeMode(2);
+    EXPECT_EQ(ScreenClient(), (Rect{ 0, 0, 800, 600 }));
+    EXPECT_EQ(Client(), (Rect{ 0, 0, 800, 600 }));
+    EXPECT_EQ(R(m_pDisplay->m_rcRestore), (Rect{ 50, 50, 370, 290 }));
+    m_pDisplay->SetSizeMode(0);   // ... comes back as Normal at its old top-left corner
+    EXPECT_EQ(ScreenClient(), (Rect{ 50, 50, 690, 530 }));
+    EXPECT_EQ(Client(), (Rect{ 0, 0, 640, 480 }));
+}
+
+TEST_F(Placement, SameModeAgainChangesNothing)
+{
+    m_pDisplay->SetSizeMode(2);
+    ::SetRect(&m_pDisplay->m_rcRestore, 7, 8, 9, 10);
+    m_pDisplay->SetSizeMode(2);   // a second Fit must not overwrite the place to come back to
+    EXPECT_EQ(R(m_pDisplay->m_rcRestore), (Rect{ 7, 8, 9, 10 }));
+}
+
+TEST_F(Placement, SecondMonitorFromNormalOnTheFirstFillsIt)
+{
+    Command(ID_MONITOR_FIRST + 1);
+    EXPECT_EQ(theApp.m_nMonitor, 1);
+    EXPECT_EQ(theApp.m_nWindowSize, 0);   // the application still believes Normal
+    EXPECT_EQ(m_pDisplay->m_nSizeMode, 2);
+    EXPECT_EQ(m_pDisplay->m_nMonitorIndex, 1);
+    EXPECT_EQ(ScreenClient(), (Rect{ 800, 0, 1600, 600 }));
+    EXPECT_EQ(Client(), (Rect{ 0, 0, 800, 600 }));
+    // Its restore place is the monitor's centre.
+    EXPECT_EQ(R(m_pDisplay->m_rcRestore), (Rect{ 1200, 300, 1840, 780 }));
+    m_pDisplay->SetSizeMode(0);
+    EXPECT_EQ(ScreenClient(), (Rect{ 1200, 300, 1840, 780 }));
+}
+
+TEST_F(Placement, HiddenDisplayReappearsFillingTheSecondMonitor)
+{
+    Command(ID_SIZE_NONE);
+    EXPECT_EQ(m_pDisplay->m_nSizeMode, -1);
+    EXPECT_FALSE(::IsWindowVisible(m_hWnd));
+    EXPECT_EQ(theApp.m_nWindowSize, -1);
+    Command(ID_MONITOR_FIRST + 1);
+    EXPECT_EQ(m_pDisplay->m_nSizeMode, 2);
+    EXPECT_TRUE(::IsWindowVisible(m_hWnd));
+    EXPECT_EQ(ScreenClient(), (Rect{ 800, 0, 1600, 600 }));
+}
+
+TEST_F(Placement, MovingBetweenOtherMonitorsKeepsTheMode)
+{
+    ZeroMemory(theApp.m_monitors, sizeof(theApp.m_monitors));
+    SetMonitorEntry(0, 1, 0, 0, 800, 600);
+    SetMonitorEntry(1, 2, 800, 0, 1600, 600);
+    SetMonitorEntry(2, 3, -1025, 100, 0, 869);   // odd sums: the centre rounds toward zero
+    theApp.m_nMonitors = 3;
+
+    m_pDisplay->SetMonitor(1);               // Fit on monitor 1
+    m_pDisplay->SetSizeMode(0);
+    m_pDisplay->SetMonitor(2);               // Normal, centred on monitor 2 (cx -512, not -513; cy 484)
+    EXPECT_EQ(m_pDisplay->m_nSizeMode, 0);
+    EXPECT_EQ(ScreenClient(), (Rect{ -832, 244, -192, 724 }));
+    m_pDisplay->SetSizeMode(1);
+    m_pDisplay->SetMonitor(1);               // Half, centred on monitor 1 (cx 1200, cy 300)
+    EXPECT_EQ(m_pDisplay->m_nSizeMode, 1);
+    EXPECT_EQ(ScreenClient(), (Rect{ 1040, 180, 1360, 420 }));
+    EXPECT_EQ(Client(), (Rect{ 0, 0, 320, 240 }));
+    m_pDisplay->SetMonitor(0);               // back to the first: centred too, mode kept
+    EXPECT_EQ(m_pDisplay->m_nSizeMode, 1);
+    EXPECT_EQ(ScreenClient(), (Rect{ 240, 180, 560, 420 }));
+}
+
+TEST_F(Placement, FitAfterAMonitorChangeRestoresToTheMonitorCentre)
+{
+    m_pDisplay->SetMonitor(1);
+    m_pDisplay->SetMonitor(0);   // leaving monitor 1 in Fit stays Fit
+    EXPECT_EQ(m_pDisplay->m_nSizeMode, 2);
+    EXPECT_EQ(ScreenClient(), (Rect{ 0, 0, 800, 600 }));
+    m_pDisplay->SetSizeMode(1);
+    EXPECT_EQ(ScreenClient(), (Rect{ 400, 300, 720, 540 }));
+}
+
+TEST_F(Placement, SizeNoneHidesAndIsRefusedWhileTheControlWindowIsHidden)
+{
+    theApp.m_bCtrlHidden = TRUE;
+    Command(ID_SIZE_NONE);
+    EXPECT_EQ(m_pDisplay->m_nSizeMode, 0);
+    EXPECT_EQ(theApp.m_nWindowSize, 0);
+    EXPECT_TRUE(::IsWindowVisible(m_hWnd));
+
+    theApp.m_bCtrlHidden = FALSE;
+    Command(ID_SIZE_NONE);
+    EXPECT_EQ(m_pDisplay->m_nSizeMode, -1);
+    EXPECT_FALSE(::IsWindowVisible(m_hWnd));
+    Command(ID_SIZE_HALF);
+    EXPECT_TRUE(::IsWindowVisible(m_hWnd));
+    EXPECT_EQ(ScreenClient(), (Rect{ 50, 50, 370, 290 }));
+}
+
+TEST_F(Placement, SizeCommandsFollowTheApplicationsChoice)
+{
+    Command(ID_SIZE_FIT);
+    EXPECT_EQ(theApp.m_nWindowSize, 2);
+    EXPECT_EQ(ScreenClient(), (Rect{ 0, 0, 800, 600 }));
+    Command(ID_SIZE_HALF);
+    EXPECT_EQ(theApp.m_nWindowSize, 1);
+    EXPECT_EQ(ScreenClient(), (Rect{ 50, 50, 370, 290 }));
+    Command(ID_SIZE_NORMAL);
+    EXPECT_EQ(theApp.m_nWindowSize, 0);
+    EXPECT_EQ(ScreenClient(), (Rect{ 50, 50, 690, 530 }));
+}
+
+TEST_F(Placement, MonitorCommandBeyondTheTableIsIgnored)
+{
+    Command(ID_MONITOR_FIRST + 2);
+    Command(ID_MONITOR_LAST);
+    EXPECT_EQ(theApp.m_nMonitor, 0);
+    EXPECT_EQ(m_pDisplay->m_nMonitorIndex, 0);
+    EXPECT_EQ(m_pDisplay->m_nSizeMode, 0);
+    EXPECT_EQ(ScreenClient(), (Rect{ 50, 50, 690, 530 }));
+
+    theApp.m_nMonitors = 0;   // nothing enumerated: every monitor command is ignored
+    Command(ID_MONITOR_FIRST + 1);
+    EXPECT_EQ(theApp.m_nMonitor, 0);
+    EXPECT_EQ(m_pDisplay->m_nMonitorIndex, 0);
+}
+
+TEST_F(Placement, FitWithoutMonitorsUsesTheEmptyFirstEntry)
+{
+    ZeroMemory(theApp.m_monitors, sizeof(theApp.m_monitors));
+    theApp.m_nMonitors = 0;
+    Command(ID_SIZE_FIT);
+    EXPECT_EQ(m_pDisplay->m_nSizeMode, 2);
+    EXPECT_EQ(R(m_pDisplay->m_rcRestore), (Rect{ 50, 50, 690, 530 }));
+    // The system keeps a captioned window at its minimum width, but the client area starts at the
+    // origin and is far below Normal Size; the panel's area follows what the window really got.
+    Rect rc = ScreenClient();
+    EXPECT_EQ(rc.l, 0) << rc;
+    EXPECT_EQ(rc.t, 0) << rc;
+    EXPECT_LT(rc.r - rc.l, 640) << rc;
+    EXPECT_LT(rc.b - rc.t, 100) << rc;
+    EXPECT_EQ(Client(), (Rect{ 0, 0, rc.r - rc.l, rc.b - rc.t }));
+    Command(ID_SIZE_NORMAL);
+    EXPECT_EQ(ScreenClient(), (Rect{ 50, 50, 690, 530 }));
+}
+
+TEST_F(Placement, FitOnAMonitorLargerThanTheScreenKeepsTheRealClientArea)
+{
+    SetMonitorEntry(0, 1, 0, 0, 1280, 1024);
+    Command(ID_SIZE_FIT);
+    // The window starts at the monitor's corner; the system may cap its size at the screen's, and
+    // m_rcClient (the panel's scale) is then what the window really got.
+    Rect rc = ScreenClient();
+    EXPECT_EQ(rc.l, 0) << rc;
+    EXPECT_EQ(rc.t, 0) << rc;
+    EXPECT_GT(rc.r - rc.l, 640) << rc;
+    EXPECT_LE(rc.r - rc.l, 1280) << rc;
+    EXPECT_LE(rc.b - rc.t, 1024) << rc;
+    EXPECT_EQ(Client(), (Rect{ 0, 0, rc.r - rc.l, rc.b - rc.t }));
+    RecordProperty("fit_client", (std::to_string(rc.r - rc.l) + "x" + std::to_string(rc.b - rc.t)).c_str());
+}
+
+TEST(PlacementMonitors, EnumerationFindsAtLeastOneMonitor)
+{
+    CSettingsRecord rec;
+    rec.EnumMonitors();
+    ASSERT_GE(rec.m_nMonitors, 1);
+    ASSERT_LE(rec.m_nMonitors, KV_MAX_MONITORS);
+    for (int i = 0; i < rec.m_nMonitors; i++) {
+        EXPECT_NE(rec.m_monitors[i].hMonitor, 0u) << i;
+        EXPECT_FALSE(::IsRectEmpty(&rec.m_monitors[i].rc)) << i;
+    }
+    // The primary screen is among them.
+    RECT rcPrimary = { 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN) };
+    bool bFound = false;
+    for (int i = 0; i < rec.m_nMonitors; i++)
+        bFound = bFound || ::EqualRect(&rec.m_monitors[i].rc, &rcPrimary);
+    EXPECT_TRUE(bFound);
+    for (int i = rec.m_nMonitors; i < KV_MAX_MONITORS; i++)
+        EXPECT_EQ(rec.m_monitors[i].hMonitor, 0u) << i;
+}
