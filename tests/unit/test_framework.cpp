@@ -11,7 +11,7 @@ const UINT WM_PROBE = WM_APP + 101;
 class CModalProbeThread : public CWinThread
 {
 public:
-    enum Kind { kMessageBox, kDialog };
+    enum Kind { kMessageBox, kDialog, kMenu };
     explicit CModalProbeThread(Kind kind) : m_kind(kind) { m_bAutoDelete = FALSE; }
 
     BOOL InitInstance() override
@@ -21,6 +21,15 @@ public:
         m_bInModal = TRUE;
         if (m_kind == kMessageBox) {
             ::MessageBoxA(NULL, "probe", "probe", MB_OK);
+        } else if (m_kind == kMenu) {
+            HWND hOwner = ::CreateWindowA("STATIC", "menu owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL,
+                                          NULL, NULL);
+            HMENU hMenu = ::CreatePopupMenu();
+            ::AppendMenuA(hMenu, MF_STRING, 1, "item");
+            ::SetForegroundWindow(hOwner);
+            ::TrackPopupMenu(hMenu, TPM_RETURNCMD, 10, 10, 0, hOwner, NULL);
+            ::DestroyMenu(hMenu);
+            ::DestroyWindow(hOwner);
         } else {
             CAboutDlg dlg;
             dlg.DoModal();
@@ -53,7 +62,9 @@ private:
         ++pThis->m_nTicks;
         if (pThis->m_nTicks == 2)
             ::PostThreadMessageA(::GetCurrentThreadId(), WM_PROBE, 42, 0);
-        if (pThis->m_nTicks >= 6) {
+        if (pThis->m_nTicks >= 6 && pThis->m_kind == kMenu) {
+            ::EndMenu();
+        } else if (pThis->m_nTicks >= 6) {
             // Close whatever modal window this thread has up.
             HWND hBox = ::GetActiveWindow();
             if (hBox)
@@ -122,6 +133,14 @@ int CSelfClosingFrame::c_nAliveAfterDestroy = 0;
 BEGIN_MESSAGE_MAP(CSelfClosingFrame, CFrameWnd)
     if (uMsg == WM_CLOSE) { OnClose(); lResult = 0; return TRUE; }
 END_MESSAGE_MAP()
+
+TEST(FrameworkModalLoops, ThreadMessageReachesTheMapWhileAMenuIsTracked)
+{
+    CModalProbeThread thread(CModalProbeThread::kMenu);
+    RunProbe(thread);
+    EXPECT_EQ(1, thread.m_nProbes);
+    EXPECT_TRUE(thread.m_bSeenInModal);
+}
 
 TEST(FrameworkWindows, FrameDeletesItselfOnlyAfterTheOutermostMessage)
 {

@@ -1,0 +1,134 @@
+// The renderers' shared frame shape drawn into a real DIB section: erase, draw, no outline, nothing leaked.
+#include <gtest/gtest.h>
+#include <afxwin.h>
+#include "patterns/PatternFrame.h"
+
+namespace {
+
+class PatternFrameTest : public ::testing::Test
+{
+protected:
+    static const int W = 200, H = 120;
+
+    void SetUp() override
+    {
+        BITMAPINFO bmi = {};
+        bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+        bmi.bmiHeader.biWidth = W;
+        bmi.bmiHeader.biHeight = -H;   // top-down rows
+        bmi.bmiHeader.biPlanes = 1;
+        bmi.bmiHeader.biBitCount = 32;
+        m_hBitmap = ::CreateDIBSection(NULL, &bmi, DIB_RGB_COLORS, (void**)&m_pBits, NULL, 0);
+        ASSERT_NE(m_hBitmap, nullptr);
+        m_hMemDC = ::CreateCompatibleDC(NULL);
+        m_hOld = ::SelectObject(m_hMemDC, m_hBitmap);
+        m_dc.Attach(m_hMemDC);
+        Fill(RGB(0, 0, 0));
+    }
+
+    void TearDown() override
+    {
+        m_dc.Detach();
+        ::SelectObject(m_hMemDC, m_hOld);
+        ::DeleteDC(m_hMemDC);
+        ::DeleteObject(m_hBitmap);
+    }
+
+    void Fill(COLORREF cr)
+    {
+        RECT rc = { 0, 0, W, H };
+        m_dc.FillSolidRect(&rc, cr);
+        ::GdiFlush();
+    }
+
+    COLORREF At(int x, int y) const
+    {
+        ::GdiFlush();
+        DWORD v = m_pBits[y * W + x];
+        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+    }
+
+    HBITMAP m_hBitmap = NULL;
+    HDC m_hMemDC = NULL;
+    HGDIOBJ m_hOld = NULL;
+    DWORD* m_pBits = nullptr;
+    CDC m_dc;
+};
+
+TEST_F(PatternFrameTest, ErasesThePreviousElementsAndDrawsTheNewOnesWithoutOutline)
+{
+    const COLORREF back = RGB(0, 0, 0), red = RGB(255, 0, 0), blue = RGB(0, 0, 255);
+    RECT old = { 10, 10, 60, 60 };
+    {
+        CPatternFrame frame(&m_dc, back);
+        frame.UseColor(red);
+        frame.Draw(old, TRUE);
+    }
+    EXPECT_EQ(At(35, 35), red);
+    EXPECT_EQ(At(35, 10), red) << "the top edge belongs to the element: no outline pen";
+
+    RECT fresh = { 100, 20, 160, 80 };
+    {
+        CPatternFrame frame(&m_dc, back);
+        frame.Erase(&old, 1);
+        frame.UseColor(blue);
+        frame.Draw(fresh, TRUE);
+    }
+    EXPECT_EQ(At(35, 35), back) << "the previous element must be gone";
+    EXPECT_EQ(At(35, 10), back) << "erasing covers exactly what was drawn";
+    EXPECT_EQ(At(130, 50), blue);
+}
+
+TEST_F(PatternFrameTest, ShapesOffStillErasesButDrawsNothing)
+{
+    RECT rc = { 20, 20, 80, 80 };
+    {
+        CPatternFrame frame(&m_dc, RGB(0, 0, 0));
+        frame.UseColor(RGB(0, 255, 0));
+        frame.Draw(rc, TRUE);
+    }
+    {
+        CPatternFrame frame(&m_dc, RGB(0, 0, 0));
+        frame.Erase(rc);
+        frame.UseColor(RGB(255, 255, 0));
+        frame.Draw(rc, FALSE);
+    }
+    EXPECT_EQ(At(50, 50), RGB(0, 0, 0));
+}
+
+TEST_F(PatternFrameTest, PerElementColoursAndInterleavedEraseKeepTheirOwnBrushes)
+{
+    RECT a = { 0, 0, 40, 40 }, b = { 50, 0, 90, 40 };
+    Fill(RGB(255, 255, 255));
+    {
+        CPatternFrame frame(&m_dc, RGB(255, 255, 255));
+        frame.UseColor(RGB(255, 0, 0));
+        frame.Draw(a, TRUE);
+        frame.Erase(a);                 // element by element: erase, then the next one in its colour
+        frame.UseColor(RGB(0, 128, 0));
+        frame.Draw(b, TRUE);
+    }
+    EXPECT_EQ(At(20, 20), RGB(255, 255, 255));
+    EXPECT_EQ(At(70, 20), RGB(0, 128, 0));
+}
+
+TEST_F(PatternFrameTest, FrameGivesBackTheDcsObjectsAndLeaksNoHandles)
+{
+    HGDIOBJ hPenBefore = ::GetCurrentObject(m_hMemDC, OBJ_PEN);
+    HGDIOBJ hBrushBefore = ::GetCurrentObject(m_hMemDC, OBJ_BRUSH);
+    LONG nLive = CGdiObject::GetLiveCount();
+    RECT rcs[3] = { { 0, 0, 10, 10 }, { 20, 20, 30, 30 }, { 40, 40, 50, 50 } };
+    for (int i = 0; i < 1000; i++) {
+        CPatternFrame frame(&m_dc, RGB(0, 0, 0));
+        frame.Erase(rcs, 3);
+        frame.UseColor(RGB(i & 0xFF, 10, 20));
+        frame.Draw(rcs[i % 3], TRUE);
+        frame.UseColor(RGB(5, i & 0xFF, 20));
+        frame.Draw(rcs[(i + 1) % 3], TRUE);
+    }
+    EXPECT_EQ(CGdiObject::GetLiveCount(), nLive);
+    EXPECT_EQ(::GetCurrentObject(m_hMemDC, OBJ_PEN), hPenBefore);
+    EXPECT_EQ(::GetCurrentObject(m_hMemDC, OBJ_BRUSH), hBrushBefore);
+}
+
+}  // namespace
