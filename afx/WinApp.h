@@ -3,13 +3,7 @@
 #include "WinThread.h"
 #include "CommandLineInfo.h"
 
-#ifndef ID_APP_ABOUT
-#define ID_APP_ABOUT 0xE140
-#endif
-#ifndef ID_APP_EXIT
-#define ID_APP_EXIT 0xE141
-#endif
-#define AFX_IDS_APP_TITLE 0xE000
+#include "AfxRes.h"
 
 class CWinApp : public CWinThread
 {

@@ -52,26 +52,32 @@ BOOL CCtrlWindow::PreCreateWindow(CREATESTRUCTA& cs)
     return TRUE;
 }
 
+namespace {
+// Button n of a panel group: button 0 stands alone at rcFirst; buttons 1.. fill rows of nPerRow
+// from (xRow, rcFirst.top), stepping by the button size.
+RECT GroupButtonRect(int n, const RECT& rcFirst, int xRow, int nPerRow)
+{
+    if (n <= 0)
+        return rcFirst;
+    int w = rcFirst.right - rcFirst.left;
+    int h = rcFirst.bottom - rcFirst.top;
+    int left = xRow + w * ((n - 1) % nPerRow);
+    int top = rcFirst.top + h * ((n - 1) / nPerRow);
+    RECT rc = { left, top, left + w, top + h };
+    return rc;
+}
+}
+
 RECT CCtrlWindow::PatternButtonRect(int nPattern)
 {
-    RECT rc = { 10, 40, 10 + kIcon, 40 + kIcon };
-    if (nPattern > 0) {
-        int left = 50 + kIcon * ((nPattern - 1) % 8);
-        int top = 40 + kIcon * ((nPattern - 1) / 8);
-        ::SetRect(&rc, left, top, left + kIcon, top + kIcon);
-    }
-    return rc;
+    static const RECT rcPattern0 = { 10, 40, 10 + kIcon, 40 + kIcon };
+    return GroupButtonRect(nPattern, rcPattern0, 50, 8);
 }
 
 RECT CCtrlWindow::ArrangeButtonRect(int nMode)
 {
-    RECT rc = { 330, 40, 330 + kArrangeW, 40 + kArrangeH };
-    if (nMode > 0) {
-        int left = 390 + kArrangeW * ((nMode - 1) % 4);
-        int top = 40 + kArrangeH * ((nMode - 1) / 4);
-        ::SetRect(&rc, left, top, left + kArrangeW, top + kArrangeH);
-    }
-    return rc;
+    static const RECT rcNone = { 330, 40, 330 + kArrangeW, 40 + kArrangeH };
+    return GroupButtonRect(nMode, rcNone, 390, 4);
 }
 
 int CCtrlWindow::PatternAt(POINT pt)

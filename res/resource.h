@@ -38,9 +38,4 @@
 #define ID_COLOR_FIRST         0x803A   // F5..F10 colour steps
 #define ID_COLOR_LAST          0x8051
 
-#ifndef ID_APP_ABOUT
-#define ID_APP_ABOUT           0xE140
-#endif
-#ifndef ID_APP_EXIT
-#define ID_APP_EXIT            0xE141
-#endif
+#include "AfxRes.h"   // ID_APP_ABOUT, ID_APP_EXIT
