@@ -5,6 +5,7 @@ PULSE_SERVER, KV_TMP) and from ctest (KV_EXE, KV_PROBE).
 """
 import os
 import re
+import select
 import shutil
 import signal
 import subprocess
@@ -372,3 +373,69 @@ class KvTestCase(unittest.TestCase):
         # A killed program's windows go with it; wait so the next test starts on an empty desktop.
         wait_window(CONTROL_CLASS, "*", timeout=10, present=False)
         shutil.rmtree(self.workdir, ignore_errors=True)
+
+
+# ---------------------------------------------------------------- window titles as X sees them
+
+def x_window_id(name_regex):
+    """The X window whose name matches a regular expression (Wine mirrors every window title into the
+    X window's WM_NAME), as an int; None when there is none. The id stays the same when the title changes."""
+    ids = run(["xdotool", "search", "--name", name_regex]).stdout.split()
+    return int(ids[0]) if ids else None
+
+
+def watch_x_title(xid, seconds):
+    """Every title an X window shows during the given seconds, the current one first: [(seconds since the
+    start, title)]. xprop reports each change as it happens, without the cost of a Wine start per look."""
+    spy = subprocess.Popen(["xprop", "-id", str(xid), "-spy", "WM_NAME"], stdout=subprocess.PIPE,
+                           stderr=subprocess.DEVNULL)
+    start = time.monotonic()
+    titles = []
+    pending = b""
+    try:
+        while True:
+            left = seconds - (time.monotonic() - start)
+            if left <= 0 or not select.select([spy.stdout], [], [], left)[0]:
+                break
+            chunk = os.read(spy.stdout.fileno(), 4096)
+            if not chunk:
+                break
+            pending += chunk
+            *lines, pending = pending.split(b"\n")
+            for line in lines:
+                match = re.search(r'= "(.*)"', line.decode(errors="replace"))
+                if match:
+                    titles.append((time.monotonic() - start, match.group(1)))
+    finally:
+        spy.kill()
+        spy.wait()
+        spy.stdout.close()
+    return titles
+
+
+def title_changes(titles):
+    """How often the title changed within the list that watch_x_title returned."""
+    return sum(1 for before, after in zip(titles, titles[1:]) if before[1] != after[1])
+
+
+def click_at(x, y, button=1):
+    """Clicks at root coordinates like click(), also where the pointer already is: there `mousemove --sync`
+    waits about 15 s for a movement that never comes."""
+    run(["xdotool", "mousemove", str(x), str(y), "click", str(button)], check=True)
+
+
+def x_focus(name_regex, timeout=3.0):
+    """Gives the X keyboard focus to the window whose name matches; True once it has it. Without a window
+    manager a click does not always move the focus: after a program ended while one of its windows had the
+    focus, Wine leaves the next program's focus on the window that first took it."""
+    xid = x_window_id(name_regex)
+    if xid is None:
+        return False
+    deadline = time.monotonic() + timeout
+    while True:
+        run(["xdotool", "windowfocus", str(xid)])
+        if run(["xdotool", "getwindowfocus"]).stdout.strip() == str(xid):
+            return True
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.1)

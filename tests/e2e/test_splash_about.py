@@ -1,0 +1,153 @@
+"""End-to-end splash window and About box: the splash's place and time, a click that closes it, and the About box."""
+import os
+import time
+import unittest
+
+from kvharness import (CONTROL_CLASS, CONTROL_TITLE, DISPLAY_TITLE, MESSAGE_BOX_CLASS, KvTestCase,
+                       click_at, client_rect, key, list_windows, post, region_pixels, run, screenshot,
+                       wait_window, window_title, x_focus)
+
+START_TIMEOUT = 30.0
+SPLASH_SIZE = (354, 267)
+WM_COMMAND = 0x0111
+ID_APP_ABOUT = 0xE140
+DC_SAMPLE = 16448                 # level 128
+
+
+def screen_size():
+    width, height = run(["xdotool", "getdisplaygeometry"], check=True).stdout.split()
+    return int(width), int(height)
+
+
+def splash_in(windows, pid):
+    """The splash among listed windows: a visible, untitled window of the program with the picture's size."""
+    for w in windows:
+        left, top, right, bottom = w["rect"]
+        if w["pid"] == pid and w["visible"] and w["title"] == "" and (right - left, bottom - top) == SPLASH_SIZE:
+            return w
+    return None
+
+
+def program_pid(windows):
+    """Windows pid of the program, read from its control window."""
+    control = [w for w in windows if w["cls"] == CONTROL_CLASS]
+    return control[0]["pid"] if control else None
+
+
+def pattern_button_centre(control_client, pattern):
+    """Screen point in the middle of pattern button 1..16 of the control window's panel."""
+    left = 50 + 33 * ((pattern - 1) % 8)
+    top = 40 + 33 * ((pattern - 1) // 8)
+    return control_client[0] + left + 16, control_client[1] + top + 16
+
+
+def overlaps(a, b):
+    return a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3]
+
+
+class SplashAboutTest(KvTestCase):
+
+    def start_with_splash(self):
+        """Starts without /nosplash; returns the program and the control window's client rectangle once that
+        window is on screen."""
+        program = self.start_kalvora(args=())
+        deadline = time.monotonic() + START_TIMEOUT
+        while True:
+            self.assertTrue(program.wait_control(max(deadline - time.monotonic(), 0.1)),
+                            "control window never appeared\n" + program.log())
+            rect = client_rect(CONTROL_CLASS, CONTROL_TITLE)
+            if rect and rect[4]:
+                return program, rect
+            self.assertLess(time.monotonic(), deadline, "control window never became visible")
+            time.sleep(0.05)
+
+    def find_splash(self):
+        windows = list_windows()
+        splash = splash_in(windows, program_pid(windows))
+        self.assertIsNotNone(splash, "no splash window: %r" % windows)
+        self.assertFalse([w for w in windows if w["title"].startswith("Pattern")],
+                         "display window exists while the splash is up")
+        return splash
+
+    def test_splash_centred_for_two_seconds_then_display_and_about_box_while_display_draws(self):
+        program, _ = self.start_with_splash()
+        shown = time.monotonic()
+        splash = self.find_splash()
+
+        left, top, right, bottom = splash["rect"]
+        width, height = screen_size()
+        self.assertLessEqual(abs((left + right) - width), 4, "splash not centred horizontally: %r" % (splash,))
+        self.assertLessEqual(abs((top + bottom) - height), 4, "splash not centred vertically: %r" % (splash,))
+
+        self.assertTrue(wait_window(splash["cls"], "*", 15, present=False), "splash never closed")
+        gone = time.monotonic() - shown
+        self.assertTrue(program.wait_display(START_TIMEOUT), "display never appeared\n" + program.log())
+        display = time.monotonic() - shown
+        print("splash gone %.2f s and display there %.2f s after the control window was seen" % (gone, display))
+        self.assertGreaterEqual(display, 1.0, "display came too early: the splash should stand for 2 s")
+        self.assertLessEqual(display, 10.0)
+        self.assertEqual(window_title("*", DISPLAY_TITLE), DISPLAY_TITLE)
+
+        self.check_about_box_while_display_draws(program)
+
+    def check_about_box_while_display_draws(self, program):
+        self.assertTrue(post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, ID_APP_ABOUT, 0))
+        self.assertTrue(wait_window(MESSAGE_BOX_CLASS, "*", 15), "About box never opened")
+        about = [w for w in list_windows() if w["cls"] == MESSAGE_BOX_CLASS and w["visible"]]
+        self.assertEqual(len(about), 1, about)
+        self.assertTrue(about[0]["title"].startswith("Kalvora"), about[0]["title"])
+
+        # Until now the sink was silent, and in silence pattern 0's "Frame" value stays at 1. With a steady
+        # signal it counts the frames, so its digits change from one second to the next while the display draws.
+        self.play_dc(DC_SAMPLE, seconds=60)
+        frame_value = self.frame_value_rect()
+        self.assertFalse(overlaps(frame_value, about[0]["rect"]), "About box covers the Frame value")
+        first = self.wait_for_counting(frame_value)
+        time.sleep(1.0)
+        second = region_pixels(screenshot(os.path.join(self.workdir, "second.png")), frame_value)
+        self.assertNotEqual(first, second, "display did not draw behind the About box")
+
+        self.assertTrue(x_focus("^Kalvora."), "About box did not take the keyboard")
+        key("Return")
+        self.assertTrue(wait_window(MESSAGE_BOX_CLASS, "*", 10, present=False), "Enter did not close the About box")
+        self.assertTrue(program.running())
+        self.assertTrue(program.close())
+        self.assertTrue(program.wait_exit(5), "program did not quit after the About box")
+
+    def frame_value_rect(self):
+        """Screen rectangle of the "Frame" value of pattern 0, (200, 50)-(230, 70) at Normal Size."""
+        display = client_rect("*", DISPLAY_TITLE)
+        self.assertIsNotNone(display)
+        return display[0] + 200, display[1] + 50, display[0] + 230, display[1] + 70
+
+    def wait_for_counting(self, frame_value, timeout=15.0):
+        """Pixels of the Frame value once it has left the silent 1: the signal then reaches the analyser."""
+        silent = region_pixels(screenshot(os.path.join(self.workdir, "silent.png")), frame_value)
+        deadline = time.monotonic() + timeout
+        while True:
+            pixels = region_pixels(screenshot(os.path.join(self.workdir, "first.png")), frame_value)
+            if pixels != silent or time.monotonic() > deadline:
+                return pixels
+            time.sleep(0.3)
+
+    def test_click_during_splash_closes_it_at_once_and_is_not_passed_on(self):
+        program, control = self.start_with_splash()
+        shown = time.monotonic()
+        # Pattern 3's button: had the click reached the panel, the display would open on "Pattern3".
+        click_at(*pattern_button_centre(control, 3))
+        clicked = time.monotonic() - shown
+        windows = list_windows()
+        looked = time.monotonic() - shown
+        print("clicked %.2f s and looked %.2f s after the control window was seen" % (clicked, looked))
+        self.assertIsNone(splash_in(windows, program_pid(windows)), "splash still up %.2f s after the click"
+                          % (looked - clicked))
+
+        self.assertTrue(program.wait_display(START_TIMEOUT), "display never appeared\n" + program.log())
+        print("display there %.2f s after the control window was seen" % (time.monotonic() - shown))
+        time.sleep(1.0)
+        titles = [w["title"] for w in list_windows() if w["title"].startswith("Pattern")]
+        self.assertEqual(titles, [DISPLAY_TITLE], "the click reached the panel")
+
+
+if __name__ == "__main__":
+    unittest.main()
