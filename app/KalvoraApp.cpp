@@ -141,6 +141,8 @@ void CKalvoraApp::StopRenderThread()
         }
     }
     m_pRenderThread = NULL;
+    ::CloseHandle(m_hRenderThread);
+    m_hRenderThread = NULL;
 }
 
 void CKalvoraApp::RelayToMainWnd(UINT msg, WPARAM wParam, LPARAM lParam)
