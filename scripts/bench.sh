@@ -5,10 +5,8 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 
-bash scripts/build.sh || exit 1
 source scripts/env.sh
-trap_stop_all
-start_all || exit 1
+kv_build_and_start || exit 1
 
 KV_EXE="$ROOT/build/Kalvora.exe" KV_PROBE="$ROOT/build/tests/kvprobe.exe" \
 KV_FLOOR="$ROOT/build/tests/capture_floor.exe" python3 tests/bench/idle_cpu.py

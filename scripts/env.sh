@@ -106,6 +106,14 @@ make_prefix() {
   kv_log "Wine prefix $WINEPREFIX ready in $((SECONDS - start)) s"
 }
 
+# Builds (the given targets, or all), then brings up the private screen, sound server and Wine prefix for
+# the calling script; all of it is stopped again when that script ends.
+kv_build_and_start() {
+  bash scripts/build.sh "$@" || return 1
+  trap_stop_all
+  start_all
+}
+
 # X, sound and Wine, in that order; the wineserver before wineboot so that it is the one kept.
 start_all() {
   make_tmp

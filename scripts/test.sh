@@ -5,11 +5,8 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 
-bash scripts/build.sh || exit 1
-
 source scripts/env.sh
-trap_stop_all
-start_all || exit 1
+kv_build_and_start || exit 1
 
 start=$SECONDS
 # In a group of its own: on Ctrl-C or a kill, stop_all ends ctest and every test it runs.
