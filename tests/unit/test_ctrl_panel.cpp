@@ -1,4 +1,5 @@
 // Unit tests of the control window: button geometry and hit tests, set-up, menu, clicks and the painted panel.
+#include "AppStateGuard.h"
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -176,24 +177,10 @@ namespace {
 class CtrlWindowTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        for (int i = 0; i < KV_PATTERN_COUNT; i++) {
-            m_savedEnable[i] = theApp.m_nPatternEnable[i];
-            theApp.m_nPatternEnable[i] = 0;
-        }
-        m_savedMonitors = theApp.m_nMonitors;
-        m_savedCtrlHidden = theApp.m_bCtrlHidden;
-    }
-
     void TearDown() override
     {
         if (m_pWnd && ::IsWindow(m_hWnd))
             m_pWnd->DestroyWindow();   // the frame deletes itself
-        for (int i = 0; i < KV_PATTERN_COUNT; i++)
-            theApp.m_nPatternEnable[i] = m_savedEnable[i];
-        theApp.m_nMonitors = m_savedMonitors;
-        theApp.m_bCtrlHidden = m_savedCtrlHidden;
     }
 
     // A control window as the start-up makes it, minus the render thread it would start.
@@ -222,11 +209,9 @@ protected:
         return ::GetSubMenu(::GetMenu(m_hWnd), 3);
     }
 
+    AppStateGuard m_appState;
     CCtrlWindow* m_pWnd = NULL;
     HWND m_hWnd = NULL;
-    int m_savedEnable[KV_PATTERN_COUNT];
-    int m_savedMonitors;
-    BOOL m_savedCtrlHidden;
 };
 
 // Reads 33-pixel-high blocks of a bitmap resource for comparison with the screen.

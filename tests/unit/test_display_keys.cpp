@@ -1,4 +1,5 @@
 // Unit tests of the display window's keys: tap tempo, Home, Escape, characters and routed colour commands.
+#include "AppStateGuard.h"
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -26,8 +27,6 @@ class DisplayKeysTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_savedStaticUser = theApp.m_nStaticUser;
-        m_savedCtrlHidden = theApp.m_bCtrlHidden;
         CountPosted(WMU_TOGGLE_CTRL);
         m_kv.reset(new CKalvora);
     }
@@ -36,8 +35,6 @@ protected:
     {
         m_kv.reset();
         CountPosted(WMU_TOGGLE_CTRL);
-        theApp.m_nStaticUser = m_savedStaticUser;
-        theApp.m_bCtrlHidden = m_savedCtrlHidden;
     }
 
     void Taps(std::initializer_list<DWORD> ticks)
@@ -54,9 +51,8 @@ protected:
             << std::hex << nID;
     }
 
+    AppStateGuard m_appState{ false };
     std::unique_ptr<CKalvora> m_kv;
-    int m_savedStaticUser;
-    BOOL m_savedCtrlHidden;
 };
 
 // ---- Tap tempo ------------------------------------------------------------------------------

@@ -1,4 +1,5 @@
 // Unit tests of the display's placement: size modes and monitors on a real window with a two-monitor table.
+#include "AppStateGuard.h"
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -26,27 +27,6 @@ Rect R(const RECT& rc)
 {
     return Rect{ rc.left, rc.top, rc.right, rc.bottom };
 }
-
-// The application's placement fields, saved and put back.
-struct SavedPlacementSettings {
-    SavedPlacementSettings()
-        : nMonitors(theApp.m_nMonitors), nMonitor(theApp.m_nMonitor), nWindowSize(theApp.m_nWindowSize),
-          bCtrlHidden(theApp.m_bCtrlHidden)
-    {
-        CopyMemory(monitors, theApp.m_monitors, sizeof(monitors));
-    }
-    ~SavedPlacementSettings()
-    {
-        theApp.m_nMonitors = nMonitors;
-        theApp.m_nMonitor = nMonitor;
-        theApp.m_nWindowSize = nWindowSize;
-        theApp.m_bCtrlHidden = bCtrlHidden;
-        CopyMemory(theApp.m_monitors, monitors, sizeof(monitors));
-    }
-    int nMonitors, nMonitor, nWindowSize;
-    BOOL bCtrlHidden;
-    MonitorEntry monitors[KV_MAX_MONITORS];
-};
 
 // A real display window made in the test thread, on a desktop of two side-by-side monitors.
 class Placement : public ::testing::Test
@@ -105,7 +85,7 @@ protected:
 
     CKalvora* m_pDisplay = NULL;
     HWND m_hWnd = NULL;
-    SavedPlacementSettings m_saved;
+    AppStateGuard m_saved{ false };
 };
 
 } // namespace

@@ -1,4 +1,5 @@
 // Unit tests of the display's pattern scheduler and Arrange modes, driven on a windowless CKalvora.
+#include "AppStateGuard.h"
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -30,12 +31,6 @@ class SchedulerTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        for (int i = 0; i < KV_PATTERN_COUNT; i++) {
-            m_savedEnable[i] = theApp.m_nPatternEnable[i];
-            theApp.m_nPatternEnable[i] = 0;
-        }
-        m_savedStaticUser = theApp.m_nStaticUser;
-        m_savedDynamicUser = theApp.m_nDynamicUser;
         TakePosted(WMU_PATTERN_CHANGED);
         TakePosted(WMU_ARRANGE_CHANGED);
         m_kv.reset(new CKalvora);
@@ -46,10 +41,6 @@ protected:
         m_kv.reset();
         TakePosted(WMU_PATTERN_CHANGED);
         TakePosted(WMU_ARRANGE_CHANGED);
-        for (int i = 0; i < KV_PATTERN_COUNT; i++)
-            theApp.m_nPatternEnable[i] = m_savedEnable[i];
-        theApp.m_nStaticUser = m_savedStaticUser;
-        theApp.m_nDynamicUser = m_savedDynamicUser;
     }
 
     static void Mark(std::initializer_list<int> patterns)
@@ -71,10 +62,8 @@ protected:
         return Check(0);
     }
 
+    AppStateGuard m_appState;
     std::unique_ptr<CKalvora> m_kv;
-    int m_savedEnable[KV_PATTERN_COUNT];
-    int m_savedStaticUser;
-    int m_savedDynamicUser;
 };
 
 // ---- NextPattern: which pattern an automatic switch picks ----------------------------------
