@@ -7,25 +7,21 @@
 namespace {
 const char kFrameClass[] = "KalvoraFrame";
 
-// Class icon of a frame loaded from a resource: one class per icon ID.
-LPCSTR RegisterFrameClass(UINT nIconID, char* pszName, size_t cchName)
+// Class icon of a frame loaded from a resource: one class per icon ID, else the default class.
+LPCSTR RegisterFrameClass(UINT nIconID, char (&szName)[64])
 {
     HINSTANCE hInst = ::GetModuleHandleA(NULL);
     HICON hIcon = nIconID ? ::LoadIconA(hInst, MAKEINTRESOURCEA(nIconID)) : NULL;
     if (hIcon == NULL)
         return CFrameWnd::GetDefaultClass();
-    wsprintfA(pszName, "%s:%u", kFrameClass, nIconID);
-    (void)cchName;
+    wsprintfA(szName, "%s:%u", kFrameClass, nIconID);
     WNDCLASSA wc;
-    if (::GetClassInfoA(hInst, pszName, &wc))
-        return pszName;
-    wc = WNDCLASSA();
-    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = ::DefWindowProcA;
-    ::GetClassInfoA(hInst, CFrameWnd::GetDefaultClass(), &wc);
+    if (::GetClassInfoA(hInst, szName, &wc))
+        return szName;
+    ::GetClassInfoA(hInst, CFrameWnd::GetDefaultClass(), &wc);   // same procedure, cursor and brush
     wc.hIcon = hIcon;
-    wc.lpszClassName = pszName;
-    return ::RegisterClassA(&wc) ? pszName : CFrameWnd::GetDefaultClass();
+    wc.lpszClassName = szName;
+    return ::RegisterClassA(&wc) ? szName : CFrameWnd::GetDefaultClass();
 }
 }
 
@@ -87,7 +83,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwStyle, CWnd* pParent, void* 
     if (m_hAccelTable == NULL)
         m_hAccelTable = ::LoadAcceleratorsA(hInst, MAKEINTRESOURCEA(nIDResource));
     char szClass[64];
-    LPCSTR pszClass = RegisterFrameClass(nIDResource, szClass, sizeof(szClass));
+    LPCSTR pszClass = RegisterFrameClass(nIDResource, szClass);
     return Create(pszClass, szTitle, dwStyle, rectDefault, pParent, MAKEINTRESOURCEA(nIDResource), 0, pContext);
 }
 
