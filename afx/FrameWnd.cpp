@@ -7,21 +7,23 @@
 namespace {
 const char kFrameClass[] = "KalvoraFrame";
 
+const UINT kFrameStyle = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+
+HCURSOR ArrowCursor()
+{
+    return ::LoadCursorA(NULL, MAKEINTRESOURCEA(32512));   // IDC_ARROW
+}
+
 // Class icon of a frame loaded from a resource: one class per icon ID, else the default class.
 LPCSTR RegisterFrameClass(UINT nIconID, char (&szName)[64])
 {
-    HINSTANCE hInst = ::GetModuleHandleA(NULL);
-    HICON hIcon = nIconID ? ::LoadIconA(hInst, MAKEINTRESOURCEA(nIconID)) : NULL;
+    HICON hIcon = nIconID ? ::LoadIconA(::GetModuleHandleA(NULL), MAKEINTRESOURCEA(nIconID)) : NULL;
     if (hIcon == NULL)
         return CFrameWnd::GetDefaultClass();
     wsprintfA(szName, "%s:%u", kFrameClass, nIconID);
-    WNDCLASSA wc;
-    if (::GetClassInfoA(hInst, szName, &wc))
-        return szName;
-    ::GetClassInfoA(hInst, CFrameWnd::GetDefaultClass(), &wc);   // same procedure, cursor and brush
-    wc.hIcon = hIcon;
-    wc.lpszClassName = szName;
-    return ::RegisterClassA(&wc) ? szName : CFrameWnd::GetDefaultClass();
+    if (!AfxRegisterWndClass(szName, kFrameStyle, ArrowCursor(), (HBRUSH)(COLOR_WINDOW + 1), hIcon))
+        return CFrameWnd::GetDefaultClass();
+    return szName;
 }
 }
 
@@ -37,18 +39,7 @@ CFrameWnd::~CFrameWnd()
 
 LPCSTR CFrameWnd::GetDefaultClass()
 {
-    HINSTANCE hInst = ::GetModuleHandleA(NULL);
-    WNDCLASSA wc;
-    if (!::GetClassInfoA(hInst, kFrameClass, &wc)) {
-        wc = WNDCLASSA();
-        wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = CWnd::WndProc;
-        wc.hInstance = hInst;
-        wc.hCursor = ::LoadCursorA(NULL, MAKEINTRESOURCEA(32512));   // IDC_ARROW
-        wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-        wc.lpszClassName = kFrameClass;
-        ::RegisterClassA(&wc);
-    }
+    AfxRegisterWndClass(kFrameClass, kFrameStyle, ArrowCursor(), (HBRUSH)(COLOR_WINDOW + 1), NULL);
     return kFrameClass;
 }
 

@@ -6,6 +6,23 @@ namespace {
 const char kObjectProp[] = "KalvoraWndObject";
 }
 
+BOOL AfxRegisterWndClass(LPCSTR pszName, UINT nStyle, HCURSOR hCursor, HBRUSH hBackground, HICON hIcon)
+{
+    HINSTANCE hInst = ::GetModuleHandleA(NULL);
+    WNDCLASSA wc;
+    if (::GetClassInfoA(hInst, pszName, &wc))
+        return TRUE;
+    wc = WNDCLASSA();
+    wc.style = nStyle;
+    wc.lpfnWndProc = CWnd::WndProc;
+    wc.hInstance = hInst;
+    wc.hIcon = hIcon;
+    wc.hCursor = hCursor;
+    wc.hbrBackground = hBackground;
+    wc.lpszClassName = pszName;
+    return ::RegisterClassA(&wc) != 0;
+}
+
 CWnd::CWnd() : m_hWnd(NULL), m_msgCur(), m_nDepth(0), m_bNcDestroyed(FALSE) {}
 
 CWnd::~CWnd()

@@ -8,6 +8,10 @@
 class CDC;
 class CCmdUI;
 
+// Registers (once) a window class whose windows are run by CWnd's window procedure.
+// FALSE when the class could not be registered.
+BOOL AfxRegisterWndClass(LPCSTR pszName, UINT nStyle, HCURSOR hCursor, HBRUSH hBackground, HICON hIcon);
+
 class CWnd : public CCmdTarget
 {
 public:
@@ -78,6 +82,7 @@ protected:
     void OnNcDestroyed();
 
     friend class CWinThread;
+    friend BOOL AfxRegisterWndClass(LPCSTR, UINT, HCURSOR, HBRUSH, HICON);
 
 private:
     MSG m_msgCur;

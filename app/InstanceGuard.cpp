@@ -35,17 +35,8 @@ BOOL CInstanceGuard::Acquire(UINT nIDName)
 
 BOOL CInstanceGuard::RegisterWindowClass(UINT nIDIcon)
 {
-    WNDCLASSA wc = {};
-    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    // Same procedure as every framework window, so the control window can be made of this class.
-    WNDCLASSA frame;
-    if (!::GetClassInfoA(::GetModuleHandleA(NULL), CFrameWnd::GetDefaultClass(), &frame))
-        return FALSE;
-    wc.lpfnWndProc = frame.lpfnWndProc;
-    wc.hInstance = ::GetModuleHandleA(NULL);
-    wc.hIcon = ::LoadIconA(wc.hInstance, MAKEINTRESOURCEA(nIDIcon));
-    wc.hCursor = ::LoadCursorA(NULL, MAKEINTRESOURCEA(32512));   // IDC_ARROW
-    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wc.lpszClassName = m_strName;
-    return ::RegisterClassA(&wc) != 0;
+    // Run by the framework's procedure, so the control window can be made of this class.
+    HICON hIcon = ::LoadIconA(::GetModuleHandleA(NULL), MAKEINTRESOURCEA(nIDIcon));
+    return AfxRegisterWndClass(m_strName, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS,
+                               ::LoadCursorA(NULL, MAKEINTRESOURCEA(32512)), (HBRUSH)(COLOR_WINDOW + 1), hIcon);
 }

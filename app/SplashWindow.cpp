@@ -13,18 +13,8 @@ const UINT kShowMs = 2000;
 LPCSTR SplashClass()
 {
     static const char kName[] = "KalvoraSplash";
-    WNDCLASSA wc;
-    HINSTANCE hInst = ::GetModuleHandleA(NULL);
-    if (!::GetClassInfoA(hInst, kName, &wc)) {
-        ::GetClassInfoA(hInst, CFrameWnd::GetDefaultClass(), &wc);   // takes the framework's procedure
-        wc.style = 0;
-        wc.hIcon = NULL;
-        wc.hbrBackground = NULL;
-        wc.lpszMenuName = NULL;
-        wc.hCursor = ::LoadCursorA(NULL, MAKEINTRESOURCEA(32512));
-        wc.lpszClassName = kName;
-        ::RegisterClassA(&wc);
-    }
+    // Arrow cursor; no background brush and no icon: the picture covers the whole window.
+    AfxRegisterWndClass(kName, 0, ::LoadCursorA(NULL, MAKEINTRESOURCEA(32512)), NULL, NULL);
     return kName;
 }
 }
