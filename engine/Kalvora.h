@@ -105,7 +105,7 @@ private:
     void AnnounceToMain(UINT msg, WPARAM wParam);
     void ReportWaveError(MMRESULT mmr);
     void FreeWaveBlock(int nSlot);
-    void DrawPanelRow(CDC* pDC, int nRow);
+    void DrawPanelRow(CDC* pDC, int nRow, int nValue);
 
     static volatile LONG s_nLiveWaveBlocks;
 };

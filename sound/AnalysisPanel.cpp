@@ -28,12 +28,16 @@ const int kGraphFirstColumn = 20;
 const int kGraphEnd = 640;
 const COLORREF kWhite = 0xFFFFFF;
 
-HGDIOBJ BaseFontObject()
+// The platform doesn't change while the program runs: ask once, not every frame.
+int BaseFontIndex()
 {
-    OSVERSIONINFOA vi;
-    vi.dwOSVersionInfoSize = sizeof(vi);
-    BOOL bNT = ::GetVersionExA(&vi) && vi.dwPlatformId == VER_PLATFORM_WIN32_NT;
-    return ::GetStockObject(bNT ? DEVICE_DEFAULT_FONT : DEFAULT_GUI_FONT);
+    static const int nIndex = [] {
+        OSVERSIONINFOA vi;
+        vi.dwOSVersionInfoSize = sizeof(vi);
+        BOOL bNT = ::GetVersionExA(&vi) && vi.dwPlatformId == VER_PLATFORM_WIN32_NT;
+        return bNT ? DEVICE_DEFAULT_FONT : DEFAULT_GUI_FONT;
+    }();
+    return nIndex;
 }
 }
 
@@ -49,13 +53,9 @@ void CKalvora::SetPanelMapping(CDC* pDC)
     pDC->SetViewportOrg(0, 0);
 }
 
-void CKalvora::DrawPanelRow(CDC* pDC, int nRow)
+void CKalvora::DrawPanelRow(CDC* pDC, int nRow, int v)
 {
     const PanelRow& row = kRows[nRow];
-    int nValues[kRowCount] = { (int)m_analyzer.m_nCount, m_analyzer.m_nLevel, m_analyzer.m_nDelta,
-                               (int)m_analyzer.m_nAvgLevel, (int)m_analyzer.m_nAvgDelta,
-                               m_analyzer.m_nNearLevel, m_analyzer.m_nNearDelta };
-    int v = nValues[nRow];
     pDC->SetTextColor(kWhite);
     pDC->SetBkColor(m_crBack);
     pDC->TextOut(10, row.y, row.pszLabel);
@@ -76,7 +76,7 @@ void CKalvora::DrawPanelRow(CDC* pDC, int nRow)
 void CKalvora::DrawPattern0(CDC* pDC)
 {
     SetPanelMapping(pDC);
-    HGDIOBJ hBase = BaseFontObject();
+    HGDIOBJ hBase = ::GetStockObject(BaseFontIndex());
     LOGFONTA lfBase;
     if (hBase == NULL || ::GetObjectA(hBase, sizeof(lfBase), &lfBase) == 0)
         return;
@@ -105,8 +105,11 @@ void CKalvora::DrawPattern0(CDC* pDC)
         pDC->SetBkMode(OPAQUE);
         RECT rcColumn = { 200, 50, 300, 210 };
         pDC->FillSolidRect(&rcColumn, m_crBack);
+        const int nValues[kRowCount] = { (int)m_analyzer.m_nCount, m_analyzer.m_nLevel, m_analyzer.m_nDelta,
+                                         (int)m_analyzer.m_nAvgLevel, (int)m_analyzer.m_nAvgDelta,
+                                         m_analyzer.m_nNearLevel, m_analyzer.m_nNearDelta };
         for (int i = 0; i < kRowCount; i++)
-            DrawPanelRow(pDC, i);
+            DrawPanelRow(pDC, i, nValues[i]);
     }
 
     int x = m_nGraphX;
