@@ -13,6 +13,7 @@
 #include "Font.h"
 #include "Bitmap.h"
 #include "DC.h"
+#include "SelectGuard.h"
 #include "Wnd.h"
 #include "ClientDC.h"
 #include "PaintDC.h"

@@ -91,12 +91,49 @@ void CPatternCanvas::UpdatePulse(int& pulse, int level)
         pulse = 0;
 }
 
+void CPatternCanvas::UpdatePulseOrSilence(int& pulse, int level)
+{
+    if (level == 0)
+        pulse = 0;
+    else
+        UpdatePulse(pulse, level);
+}
+
 COLORREF CPatternCanvas::PickPatternColor(int pulse) const
 {
-    const int brightness = m_nBrightMin + m_nBrightRange * pulse / 100;
-    const int whiteness = m_nWhiteMin + m_nWhiteRange * RandomBelow(100) / 100;
-    const int hue = m_nHue + RandomBelow(m_nHueRange) - m_nHueRange / 2;
+    const int brightness = Brightness(pulse);
+    const int whiteness = RandomWhiteness();
+    const int hue = RandomHue();
     return HsvToColor(hue, whiteness, brightness);
+}
+
+int CPatternCanvas::RandomHue() const
+{
+    return m_nHue + RandomBelow(m_nHueRange) - m_nHueRange / 2;
+}
+
+int CPatternCanvas::RandomWhiteness() const
+{
+    return Whiteness(RandomBelow(100));
+}
+
+int CPatternCanvas::Whiteness(int nWeight) const
+{
+    return m_nWhiteMin + m_nWhiteRange * nWeight / 100;
+}
+
+int CPatternCanvas::Brightness(int nWeight) const
+{
+    return m_nBrightMin + m_nBrightRange * nWeight / 100;
+}
+
+RECT CPatternCanvas::SwollenRect(POINT pt, int level) const
+{
+    const int px = pt.x + ((pt.x - m_rcClient.right / 2) / 10) * level / 20;
+    const int py = pt.y + ((pt.y - m_rcClient.bottom / 2) / 10) * level / 20;
+    const int h = level / 8;
+    RECT rc = { px - h, py - h, px + h, py + h };
+    return rc;
 }
 
 void CPatternCanvas::WrapHue(int& value)

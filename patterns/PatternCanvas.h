@@ -22,9 +22,23 @@ public:
 
     // Per-frame brightness percentage that flares on a loud buffer and fades over a few frames.
     static void UpdatePulse(int& pulse, int level);
+    // The same, but a silent buffer (level 0) puts the pulse out at once.
+    static void UpdatePulseOrSilence(int& pulse, int level);
 
     // The colour of a frame's elements; draws whiteness first, hue second.
     COLORREF PickPatternColor(int pulse) const;
+
+    // Pieces of the colour rule, one random draw each.
+    int RandomHue() const;          // centre plus a random share of the spread
+    int RandomWhiteness() const;    // minimum plus a random share of the range
+    // Minimum plus a weight in percent of the range; a weight above 100 passes the maximum.
+    int Whiteness(int nWeight) const;
+    int Brightness(int nWeight) const;
+    // Colour families 0, 1, 2 turn the hue by 0, 120 or 240 degrees.
+    static int FamilyHue(int hue, int nFamily) { return hue + 120 * nFamily; }
+
+    // The element of a grid or swarm dot at pt, pushed away from the centre as the level swells it.
+    RECT SwollenRect(POINT pt, int level) const;
 
     // Colour adjustment commands (F5..F10 with their modifiers); other IDs are ignored.
     void StepColor(UINT nID);

@@ -1,10 +1,17 @@
 // CPatternFrame: per-frame pens and brushes created, selected and given back in strict pairs.
 #include "patterns/PatternFrame.h"
+#include <math.h>
 
-CPatternFrame::CPatternFrame(CDC* pDC, COLORREF crBack)
-    : m_pDC(pDC), m_hOldPen(NULL), m_hOldBrush(NULL), m_bReady(FALSE)
+namespace {
+const int kRingStore = 100;
+// One turn as the single-precision constant it has always been compared with.
+const double kTurn = (double)6.2831855f;
+}
+
+CPatternFrame::CPatternFrame(CDC* pDC, const CPatternCanvas& cv)
+    : m_pDC(pDC), m_bDrawShapes(cv.m_bDrawShapes), m_hOldPen(NULL), m_hOldBrush(NULL), m_bReady(FALSE)
 {
-    if (!m_pen.CreatePen(PS_NULL, 0, crBack) || !m_brushErase.CreateSolidBrush(crBack))
+    if (!m_pen.CreatePen(PS_NULL, 0, cv.m_crBack) || !m_brushErase.CreateSolidBrush(cv.m_crBack))
         return;
     m_hOldPen = m_pDC->SelectObject(&m_pen);
     m_hOldBrush = m_pDC->SelectObject(&m_brushErase);
@@ -41,8 +48,26 @@ void CPatternFrame::UseColor(COLORREF cr)
         m_pDC->SelectObject(&m_brushElement);
 }
 
-void CPatternFrame::Draw(const RECT& rc, BOOL bDrawShapes)
+void CPatternFrame::Draw(const RECT& rc, RECT& rcStore)
 {
-    if (m_bReady && bDrawShapes && m_brushElement.m_hObject)
+    if (m_bReady && m_bDrawShapes && m_brushElement.m_hObject)
         m_pDC->Ellipse(&rc);
+    rcStore = rc;
+}
+
+int CPatternFrame::DrawRing(RECT* pStore, double angle, double step, int r, int d, int x0, int y0)
+{
+    int nCount = 0;
+    if (!(step > 0))
+        return 0;   // a ring that never closes would hang the frame
+    const double end = angle + kTurn - 0.1;
+    for (double a = angle; a < end; a += step) {
+        const int x = (int)(sin(a) * r) + x0;
+        const int y = (int)(cos(a) * r) + y0;
+        const RECT rc = { x, y, x + d, y + d };
+        Draw(rc, pStore[nCount]);
+        if (++nCount == kRingStore)
+            nCount = kRingStore - 1;
+    }
+    return nCount;
 }

@@ -1,12 +1,13 @@
 // CPatternFrame: the shape every renderer's frame shares: null pen, erase brush, element brush, all restored at the end.
 #pragma once
 #include <afxwin.h>
+#include "patterns/PatternCanvas.h"
 
 class CPatternFrame
 {
 public:
     // Selects a pen that draws no outline for the whole frame; erased and drawn areas then match exactly.
-    CPatternFrame(CDC* pDC, COLORREF crBack);
+    CPatternFrame(CDC* pDC, const CPatternCanvas& cv);
     ~CPatternFrame();
     CPatternFrame(const CPatternFrame&) = delete;
     CPatternFrame& operator=(const CPatternFrame&) = delete;
@@ -14,15 +15,21 @@ public:
     // Paints the previous frame's elements over in the background colour.
     void Erase(const RECT* pRects, int nCount);
     void Erase(const RECT& rc) { Erase(&rc, 1); }
-    // The brush of the elements that follow; may be called again for per-element colours.
+    // The brush of the elements that follow; called again for per-element colours.
     void UseColor(COLORREF cr);
-    // An element: drawn only while shapes are on (erasing goes on regardless).
-    void Draw(const RECT& rc, BOOL bDrawShapes);
+    // An element: drawn only while shapes are on (erasing goes on regardless), and stored for the next
+    // frame's erase either way, so what is stored is what was drawn.
+    void Draw(const RECT& rc, RECT& rcStore);
+    // A ring of d-sized discs at angle, angle + step, ... up to one turn less 0.1 radian, placed at
+    // (x0, y0) plus the orbit offset; stored from pStore[0], at most 100 (further discs reuse the last
+    // entry). Returns the number of entries used.
+    int DrawRing(RECT* pStore, double angle, double step, int r, int d, int x0, int y0);
 
     BOOL IsReady() const { return m_bReady; }
 
 private:
     CDC* m_pDC;
+    BOOL m_bDrawShapes;
     CPen m_pen;
     CBrush m_brushErase;
     CBrush m_brushElement;

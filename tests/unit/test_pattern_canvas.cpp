@@ -72,6 +72,18 @@ TEST(PatternCanvasHsv, NegativeHueFallsIntoTheFirstSector)
     EXPECT_EQ(canvas.HsvToColor(-390, 0, 100), RGB(255, 0, 0));
 }
 
+TEST(PatternCanvasHsv, DoublePrecisionStepsNotExtendedOnes)
+{
+    CPatternCanvas canvas;
+    // V = (int)(10 * 0.01 * 255.0) = 25. 116 * 0.01 rounds to the double 1.15999999999999992, times 25 to
+    // 28.999999999999996: m = 28. Carried in 80 bits the product is 29.0000000000000006 and m would be 29.
+    // h = 116: red = max(25 * 4 / 60, 28) = 28, green = 25, blue = 28.
+    EXPECT_EQ(canvas.HsvToColor(116, 116, 10), 0x1C191Cu);
+    // V = (int)(157 * 0.01 * 255.0) = 400; 29 * 0.01 = 0.28999999999999998, times 400 = 115.99999999999999:
+    // m = 115 (116 with 80-bit intermediates). Red clamps to 255.
+    EXPECT_EQ(canvas.HsvToColor(0, 29, 157), 0x7373FFu);
+}
+
 TEST(PatternCanvasHsv, ChannelsAreClampedOutsideTheUsualBrightness)
 {
     CPatternCanvas canvas;

@@ -48,6 +48,16 @@ protected:
         return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
     }
 
+    // A canvas with the given background and shapes flag, as a renderer hands it to its frame.
+    const CPatternCanvas& Canvas(COLORREF crBack, BOOL bDrawShapes = TRUE)
+    {
+        m_canvas.m_crBack = crBack;
+        m_canvas.m_bDrawShapes = bDrawShapes;
+        return m_canvas;
+    }
+
+    CPatternCanvas m_canvas;
+    RECT m_rcStore = {};
     HBITMAP m_hBitmap = NULL;
     HDC m_hMemDC = NULL;
     HGDIOBJ m_hOld = NULL;
@@ -60,19 +70,19 @@ TEST_F(PatternFrameTest, ErasesThePreviousElementsAndDrawsTheNewOnesWithoutOutli
     const COLORREF back = RGB(0, 0, 0), red = RGB(255, 0, 0), blue = RGB(0, 0, 255);
     RECT old = { 10, 10, 60, 60 };
     {
-        CPatternFrame frame(&m_dc, back);
+        CPatternFrame frame(&m_dc, Canvas(back));
         frame.UseColor(red);
-        frame.Draw(old, TRUE);
+        frame.Draw(old, m_rcStore);
     }
     EXPECT_EQ(At(35, 35), red);
     EXPECT_EQ(At(35, 10), red) << "the top edge belongs to the element: no outline pen";
 
     RECT fresh = { 100, 20, 160, 80 };
     {
-        CPatternFrame frame(&m_dc, back);
+        CPatternFrame frame(&m_dc, Canvas(back));
         frame.Erase(&old, 1);
         frame.UseColor(blue);
-        frame.Draw(fresh, TRUE);
+        frame.Draw(fresh, m_rcStore);
     }
     EXPECT_EQ(At(35, 35), back) << "the previous element must be gone";
     EXPECT_EQ(At(35, 10), back) << "erasing covers exactly what was drawn";
@@ -83,17 +93,20 @@ TEST_F(PatternFrameTest, ShapesOffStillErasesButDrawsNothing)
 {
     RECT rc = { 20, 20, 80, 80 };
     {
-        CPatternFrame frame(&m_dc, RGB(0, 0, 0));
+        CPatternFrame frame(&m_dc, Canvas(RGB(0, 0, 0)));
         frame.UseColor(RGB(0, 255, 0));
-        frame.Draw(rc, TRUE);
+        frame.Draw(rc, m_rcStore);
     }
+    RECT moved = { 90, 20, 150, 80 };
     {
-        CPatternFrame frame(&m_dc, RGB(0, 0, 0));
+        CPatternFrame frame(&m_dc, Canvas(RGB(0, 0, 0), FALSE));
         frame.Erase(rc);
         frame.UseColor(RGB(255, 255, 0));
-        frame.Draw(rc, FALSE);
+        frame.Draw(moved, m_rcStore);
     }
     EXPECT_EQ(At(50, 50), RGB(0, 0, 0));
+    EXPECT_EQ(At(120, 50), RGB(0, 0, 0)) << "nothing new may be drawn with shapes off";
+    EXPECT_TRUE(::EqualRect(&m_rcStore, &moved)) << "still stored, so the next frame's erase stays in step";
 }
 
 TEST_F(PatternFrameTest, PerElementColoursAndInterleavedEraseKeepTheirOwnBrushes)
@@ -101,12 +114,12 @@ TEST_F(PatternFrameTest, PerElementColoursAndInterleavedEraseKeepTheirOwnBrushes
     RECT a = { 0, 0, 40, 40 }, b = { 50, 0, 90, 40 };
     Fill(RGB(255, 255, 255));
     {
-        CPatternFrame frame(&m_dc, RGB(255, 255, 255));
+        CPatternFrame frame(&m_dc, Canvas(RGB(255, 255, 255)));
         frame.UseColor(RGB(255, 0, 0));
-        frame.Draw(a, TRUE);
+        frame.Draw(a, m_rcStore);
         frame.Erase(a);                 // element by element: erase, then the next one in its colour
         frame.UseColor(RGB(0, 128, 0));
-        frame.Draw(b, TRUE);
+        frame.Draw(b, m_rcStore);
     }
     EXPECT_EQ(At(20, 20), RGB(255, 255, 255));
     EXPECT_EQ(At(70, 20), RGB(0, 128, 0));
@@ -119,12 +132,12 @@ TEST_F(PatternFrameTest, FrameGivesBackTheDcsObjectsAndLeaksNoHandles)
     LONG nLive = CGdiObject::GetLiveCount();
     RECT rcs[3] = { { 0, 0, 10, 10 }, { 20, 20, 30, 30 }, { 40, 40, 50, 50 } };
     for (int i = 0; i < 1000; i++) {
-        CPatternFrame frame(&m_dc, RGB(0, 0, 0));
+        CPatternFrame frame(&m_dc, Canvas(RGB(0, 0, 0)));
         frame.Erase(rcs, 3);
         frame.UseColor(RGB(i & 0xFF, 10, 20));
-        frame.Draw(rcs[i % 3], TRUE);
+        frame.Draw(rcs[i % 3], m_rcStore);
         frame.UseColor(RGB(5, i & 0xFF, 20));
-        frame.Draw(rcs[(i + 1) % 3], TRUE);
+        frame.Draw(rcs[(i + 1) % 3], m_rcStore);
     }
     EXPECT_EQ(CGdiObject::GetLiveCount(), nLive);
     EXPECT_EQ(::GetCurrentObject(m_hMemDC, OBJ_PEN), hPenBefore);

@@ -1,0 +1,138 @@
+// CGridPatterns: the breathing grid (pattern 5) and the swarm (pattern 6).
+#include "patterns/GridPatterns.h"
+#include "patterns/PatternFrame.h"
+
+namespace {
+const int kSharpDelta = 50;   // a delta above this slides the grid and scatters the swarm
+const int kVelocitySpan = 10; // velocities are whole numbers from -5 to 4
+}
+
+// Hue first here, then whiteness; the family turns the hue after both draws.
+COLORREF CGridPatterns::FamilyColor(const CPatternCanvas& cv, int nPulse, int nFamily)
+{
+    const int hue = cv.RandomHue();
+    const int whiteness = cv.RandomWhiteness();
+    const int brightness = cv.Brightness(nPulse);
+    return cv.HsvToColor(CPatternCanvas::FamilyHue(hue, nFamily), whiteness, brightness);
+}
+
+// Erase, store and draw dot by dot, each dot shown swollen about the centre.
+void CGridPatterns::DrawSwollen(CPatternCanvas& cv, int nDots, int level, CDC* pDC, COLORREF cr)
+{
+    CPatternFrame frame(pDC, cv);
+    frame.UseColor(cr);
+    for (int i = 0; i < nDots; i++) {
+        frame.Erase(cv.m_rcDrawn[i]);
+        frame.Draw(cv.SwollenRect(cv.m_ptItem[i], level), cv.m_rcDrawn[i]);
+    }
+}
+
+void CGridPatterns::InitPattern5(CPatternCanvas& cv, const SPatternInput&)
+{
+    m_grid.nSpeed = 0;
+    m_grid.nWrapWidth = (cv.m_rcClient.right / GRID_SPACING) * GRID_SPACING + GRID_SPACING - 1;
+    m_grid.nWrapHeight = (cv.m_rcClient.bottom / GRID_SPACING) * GRID_SPACING + GRID_SPACING - 1;
+    m_grid.nFamily = CPatternCanvas::RandomBelow(3);
+    m_grid.nDirection = 0;
+    m_grid.nPulse = 0;
+    LayGrid(cv);
+    for (int i = 0; i < m_grid.nCount; i++)
+        ::SetRectEmpty(&cv.m_rcDrawn[i]);
+}
+
+// Row by row from the top-left corner, as far as the wrap period reaches; at most 299 dots.
+void CGridPatterns::LayGrid(CPatternCanvas& cv)
+{
+    int n = 0;
+    for (int y = 0; y <= m_grid.nWrapHeight && n < KV_MAX_DRAWN; y += GRID_SPACING) {
+        for (int x = 0; x <= m_grid.nWrapWidth && n < KV_MAX_DRAWN; x += GRID_SPACING) {
+            cv.m_ptItem[n].x = x;
+            cv.m_ptItem[n].y = y;
+            n++;
+        }
+    }
+    m_grid.nCount = n > GRID_MAX ? GRID_MAX : n;
+}
+
+void CGridPatterns::DrawPattern5(CPatternCanvas& cv, const SPatternInput& in, CDC* pDC)
+{
+    const int L = in.nLevel;
+    CPatternCanvas::UpdatePulseOrSilence(m_grid.nPulse, L);
+    DrawSwollen(cv, m_grid.nCount, L, pDC, FamilyColor(cv, m_grid.nPulse, m_grid.nFamily));
+    if (in.nDelta > kSharpDelta) {
+        m_grid.nDirection = CPatternCanvas::RandomBelow(16);
+        m_grid.nSpeed = CPatternCanvas::RandomBelow((int)(in.dwAvgDelta >> 1)) + 1;
+        m_grid.nFamily = CPatternCanvas::RandomBelow(3);
+    }
+    SlideGrid(cv);
+}
+
+void CGridPatterns::SlideGrid(CPatternCanvas& cv)
+{
+    const int s = m_grid.nSpeed, dir = m_grid.nDirection;
+    for (int i = 0; i < m_grid.nCount; i++) {
+        POINT& pt = cv.m_ptItem[i];
+        if (dir & MOVE_RIGHT)
+            pt.x += s;
+        if (dir & MOVE_LEFT)
+            pt.x -= s;
+        if (dir & MOVE_DOWN)
+            pt.y += s;
+        if (dir & MOVE_UP)
+            pt.y -= s;
+        if (pt.x > m_grid.nWrapWidth)
+            pt.x -= m_grid.nWrapWidth;
+        if (pt.x < 0)
+            pt.x += m_grid.nWrapWidth;
+        if (pt.y > m_grid.nWrapHeight)
+            pt.y -= m_grid.nWrapHeight;
+        if (pt.y < 0)
+            pt.y += m_grid.nWrapHeight;
+    }
+}
+
+void CGridPatterns::InitPattern6(CPatternCanvas& cv, const SPatternInput&)
+{
+    m_swarm.nPulse = 0;
+    m_swarm.nFamily = CPatternCanvas::RandomBelow(3);
+    for (int i = 0; i < SWARM_DOTS; i++) {
+        cv.m_ptItem[i].x = CPatternCanvas::RandomBelow(cv.m_rcClient.right);
+        cv.m_ptItem[i].y = CPatternCanvas::RandomBelow(cv.m_rcClient.bottom);
+        NewVelocity(i);
+        ::SetRectEmpty(&cv.m_rcDrawn[i]);
+    }
+}
+
+void CGridPatterns::DrawPattern6(CPatternCanvas& cv, const SPatternInput& in, CDC* pDC)
+{
+    const int L = in.nLevel;
+    CPatternCanvas::UpdatePulseOrSilence(m_swarm.nPulse, L);
+    DrawSwollen(cv, SWARM_DOTS, L, pDC, FamilyColor(cv, m_swarm.nPulse, m_swarm.nFamily));
+    if (in.nDelta > kSharpDelta) {
+        m_swarm.nFamily = CPatternCanvas::RandomBelow(3);
+        for (int i = 0; i < SWARM_DOTS; i++)
+            NewVelocity(i);
+    }
+    // Still below level 100, a step of one pixel per unit of velocity from 100, two from 200.
+    const int s = L / 100;
+    const RECT& rc = cv.m_rcClient;
+    for (int i = 0; i < SWARM_DOTS; i++) {
+        POINT& pt = cv.m_ptItem[i];
+        pt.x = pt.x + (int)(s * m_swarm.dVelX[i]);
+        pt.y = pt.y + (int)(s * m_swarm.dVelY[i]);
+        if (pt.x < 0)
+            pt.x += rc.right;
+        if (pt.x > rc.right)
+            pt.x -= rc.right;
+        if (pt.y < 0)
+            pt.y += rc.bottom;
+        if (pt.y > rc.bottom)
+            pt.y -= rc.bottom;
+    }
+}
+
+void CGridPatterns::NewVelocity(int i)
+{
+    m_swarm.dVelX[i] = CPatternCanvas::RandomBelow(kVelocitySpan) - kVelocitySpan / 2;
+    m_swarm.dVelY[i] = CPatternCanvas::RandomBelow(kVelocitySpan) - kVelocitySpan / 2;
+}
