@@ -174,6 +174,41 @@ def region_pixels(png, rect):
     return [tuple(int(h[i:i + 2], 16) for i in (0, 2, 4)) for h in re.findall(r"#([0-9A-Fa-f]{6})", out)]
 
 
+class Picture:
+    """The pixels of one rectangle of a screenshot, read once, with the lit ones (any channel above a floor)
+    grouped into blobs of touching pixels."""
+
+    def __init__(self, png, rect, floor=8):
+        left, top, right, bottom = rect
+        self.width, self.height = right - left, bottom - top
+        geometry = "%dx%d+%d+%d" % (self.width, self.height, left, top)
+        self.data = subprocess.run(["convert", png, "-crop", geometry, "+repage", "-depth", "8", "rgb:-"],
+                                   capture_output=True, check=True).stdout
+        self.lit = {(i // 3 % self.width, i // 3 // self.width) for i in range(0, len(self.data), 3)
+                    if max(self.data[i:i + 3]) > floor}
+
+    def at(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.data[i:i + 3])
+
+    def blobs(self):
+        """Bounding boxes (left, top, right, bottom), right and bottom inclusive, of the 4-connected lit areas."""
+        unseen, boxes = set(self.lit), []
+        while unseen:
+            stack = [unseen.pop()]
+            xs, ys = [], []
+            while stack:
+                x, y = stack.pop()
+                xs.append(x)
+                ys.append(y)
+                for n in ((x + 1, y), (x - 1, y), (x, y + 1), (x, y - 1)):
+                    if n in unseen:
+                        unseen.remove(n)
+                        stack.append(n)
+            boxes.append((min(xs), min(ys), max(xs), max(ys)))
+        return boxes
+
+
 # ---------------------------------------------------------------- sound
 
 def dc_shift_for(value):
@@ -187,6 +222,25 @@ def make_dc_wav(path, value, seconds):
     """A constant 16-bit mono 11025 Hz signal. The rate goes on the input too: a resampled DC rings at the ends."""
     run(["sox", "-D", "-r", str(SAMPLE_RATE), "-c", "1", "-n", "-b", "16", path,
          "synth", "%g" % seconds, "sine", "0", "vol", "0", "dcshift", dc_shift_for(value)], check=True)
+    return path
+
+
+def make_music_wav(path, seconds):
+    """A music-like signal: 120 BPM beats (a loud 0.1 s square burst, then a softer tone) in loud and quiet
+    passages of 4 s each. Measured one sample per buffer it gives levels above 200, deltas above 30, 50, 100 and
+    200, and now and then level 0 where the tone crosses zero."""
+    folder = os.path.dirname(path)
+    parts = {}
+    for name, burst, bed in (("loud", 0.95, 0.2), ("quiet", 0.45, 0.05)):
+        for kind, length, wave, volume in (("burst", 0.1, "square 220", burst), ("bed", 0.4, "sine 110", bed)):
+            part = os.path.join(folder, "%s-%s.wav" % (name, kind))
+            run(["sox", "-D", "-r", str(SAMPLE_RATE), "-c", "1", "-n", "-b", "16", part, "synth", str(length),
+                 *wave.split(), "vol", str(volume)], check=True)
+            parts[name, kind] = part
+    passage = [parts["loud", "burst"], parts["loud", "bed"]] * 8 + [parts["quiet", "burst"], parts["quiet", "bed"]] * 8
+    cycle = os.path.join(folder, "music-cycle.wav")
+    run(["sox", *passage, cycle], check=True)
+    run(["sox", cycle, path, "repeat", str(max(0, int(seconds / 8)))], check=True)
     return path
 
 
@@ -336,6 +390,13 @@ class KvTestCase(unittest.TestCase):
         path = os.path.join(self.workdir, "dc_%d_%g.wav" % (value, seconds))
         if not os.path.exists(path):
             make_dc_wav(path, value, seconds)
+        player = Player(path)
+        self.players.append(player)
+        return player
+
+    def play_music(self, seconds):
+        """Plays the music-like signal into the default sink in the background; returns its Player."""
+        path = make_music_wav(os.path.join(self.workdir, "music.wav"), seconds)
         player = Player(path)
         self.players.append(player)
         return player
