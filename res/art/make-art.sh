@@ -175,9 +175,9 @@ pattern_picture_mvg() {
         } else if (n == 1) {    # orbiting discs ring
             for (i = 0; i < 8; i++) { a = 2 * pi * i / 8; disc(cx + 9 * cos(a), cy + 9 * sin(a), 2.3 + (i % 2) * 0.8, (i % 4 ? W : K)) }
             disc(cx, cy, 2, K)
-        } else if (n == 2) {    # two rings of discs
-            for (i = 0; i < 12; i++) { a = 2 * pi * i / 12; disc(cx + 10.5 * cos(a), cy + 10.5 * sin(a), 1.6, W) }
-            for (i = 0; i < 6; i++) { a = 2 * pi * i / 6 + 0.5; disc(cx + 5 * cos(a), cy + 5 * sin(a), 1.7, K) }
+        } else if (n == 2) {    # one disc wandering about the centre on a Lissajous path
+            for (i = 0; i < 40; i++) { t = 2 * pi * i / 40; disc(cx + 11 * sin(t), cy + 9 * cos(t * 123 / 100 * 2), 0.55, K) }
+            disc(cx + 3, cy + 7.5, 4.2, W)
         } else if (n == 3) {    # drifting dots with motion trails
             for (i = 0; i < 6; i++) {
                 x = 11 + rnd() * 17; y = 4 + i * 3.8
@@ -189,10 +189,10 @@ pattern_picture_mvg() {
             for (gy = 0; gy < 5; gy++) for (gx = 0; gx < 5; gx++) disc(7 + gx * 5.3, 4 + gy * 4.7, 1.4, ((gx + gy) % 2 ? K : W))
         } else if (n == 6) {    # swarm: dense cluster
             for (i = 0; i < 34; i++) { a = rnd() * 2 * pi; d = 10 * rnd() ^ 1.2; disc(cx + d * cos(a) * 1.3, cy + d * sin(a) * 0.8, 0.8 + (i % 5 == 0) * 0.6, (i % 4 ? W : K)) }
-        } else if (n == 7) {    # star field: dots radiating from the centre
-            for (k = 0; k < 8; k++) { a = 2 * pi * k / 8 + 0.2
-                for (j = 1; j <= 3; j++) { d = 2 + j * 2.9; disc(cx + d * cos(a), cy + d * sin(a), 0.5 + j * 0.35, W) } }
-            disc(cx, cy, 1, K)
+        } else if (n == 7) {    # star field: stars of all sizes streaming one way, the big ones fastest
+            for (i = 0; i < 22; i++) { x = 3 + rnd() * 27; y = 3 + rnd() * 21; s = int(rnd() * rnd() * 4)
+                if (s >= 2) seg(x - 3 * s, y - s, x - 1.5, y - 0.5, K)
+                disc(x, y, 0.5 + s * 0.5, (s ? W : K)) }
         } else if (n == 8) {    # fountain: arcs of dots from a spout
             for (s = -1; s <= 1; s += 2) for (i = 0; i <= 7; i++) {
                 t = i / 7; x = cx + s * 12 * t; y = 23 - 36 * t + 30 * t * t; disc(x, y, 1.4, W) }
@@ -205,8 +205,11 @@ pattern_picture_mvg() {
         } else if (n == 10) {   # ring of dots
             for (i = 0; i < 16; i++) { a = 2 * pi * i / 16; disc(cx + 10 * cos(a), cy + 10 * sin(a), 1.3, W) }
             ring(cx, cy, 6, K)
-        } else if (n == 11) {   # dancing swarm along a wave
-            for (i = 0; i < 26; i++) { t = rnd(); x = 5 + t * 24; y = cy + 6 * sin(t * 2 * pi) + (rnd() - 0.5) * 5; disc(x, y, 0.9, (i % 3 ? W : K)) }
+        } else if (n == 11) {   # dancing swarm: discs each swinging about a centre of its own
+            split("8 7 0.3 20 5 2.1 27 13 4 14 16 1.2 6 20 5.2 23 21 3.3", p, " ")
+            for (i = 0; i < 6; i++) { x = p[i * 3 + 1]; y = p[i * 3 + 2]; p0 = p[i * 3 + 3]
+                for (j = 0; j < 10; j++) { t = 2 * pi * j / 10; disc(x + 3.5 * sin(t), y + 3 * cos(2 * t), 0.35, K) }
+                disc(x + 3.5 * sin(p0), y + 3 * cos(2 * p0), 1.7, W) }
         } else if (n == 12) {   # comets: heads with tapering tails
             split("24 6 28 15 19 22", p, " ")
             for (c = 0; c < 3; c++) { x = p[c * 2 + 1]; y = p[c * 2 + 2]
