@@ -27,6 +27,20 @@ void CGridPatterns::DrawSwollen(CPatternCanvas& cv, int nDots, int level, CDC* p
     }
 }
 
+// Back by one period at most: beyond w or h first, then below 0. For the swarm, whose steps are far shorter
+// than the screen, the order of the two tests makes no difference.
+void CGridPatterns::Wrap(POINT& pt, int w, int h)
+{
+    if (pt.x > w)
+        pt.x -= w;
+    if (pt.x < 0)
+        pt.x += w;
+    if (pt.y > h)
+        pt.y -= h;
+    if (pt.y < 0)
+        pt.y += h;
+}
+
 void CGridPatterns::InitPattern5(CPatternCanvas& cv, const SPatternInput&)
 {
     m_grid.nSpeed = 0;
@@ -80,14 +94,7 @@ void CGridPatterns::SlideGrid(CPatternCanvas& cv)
             pt.y += s;
         if (dir & MOVE_UP)
             pt.y -= s;
-        if (pt.x > m_grid.nWrapWidth)
-            pt.x -= m_grid.nWrapWidth;
-        if (pt.x < 0)
-            pt.x += m_grid.nWrapWidth;
-        if (pt.y > m_grid.nWrapHeight)
-            pt.y -= m_grid.nWrapHeight;
-        if (pt.y < 0)
-            pt.y += m_grid.nWrapHeight;
+        Wrap(pt, m_grid.nWrapWidth, m_grid.nWrapHeight);
     }
 }
 
@@ -120,14 +127,7 @@ void CGridPatterns::DrawPattern6(CPatternCanvas& cv, const SPatternInput& in, CD
         POINT& pt = cv.m_ptItem[i];
         pt.x = pt.x + (int)(s * m_swarm.dVelX[i]);
         pt.y = pt.y + (int)(s * m_swarm.dVelY[i]);
-        if (pt.x < 0)
-            pt.x += rc.right;
-        if (pt.x > rc.right)
-            pt.x -= rc.right;
-        if (pt.y < 0)
-            pt.y += rc.bottom;
-        if (pt.y > rc.bottom)
-            pt.y -= rc.bottom;
+        Wrap(pt, rc.right, rc.bottom);
     }
 }
 

@@ -41,4 +41,5 @@ private:
     void LayGrid(CPatternCanvas& cv);
     void SlideGrid(CPatternCanvas& cv);
     void NewVelocity(int i);
+    static void Wrap(POINT& pt, int w, int h);
 };
