@@ -92,6 +92,8 @@ BOOL CKalvoraApp::PreTranslateMessage(MSG* pMsg)
 
 BOOL CKalvoraApp::StartRenderThread()
 {
+    if (HasRenderThreadEnded())
+        ForgetRenderThread();   // its display could not start: this is a second try
     if (m_hRenderThread)
         return FALSE;
     CProThread* pThread = new CProThread;
@@ -106,6 +108,18 @@ BOOL CKalvoraApp::StartRenderThread()
 BOOL CKalvoraApp::IsRenderThreadRunning() const
 {
     return m_hRenderThread && ::WaitForSingleObject(m_hRenderThread, 0) == WAIT_TIMEOUT;
+}
+
+BOOL CKalvoraApp::HasRenderThreadEnded() const
+{
+    return m_hRenderThread && !IsRenderThreadRunning();
+}
+
+void CKalvoraApp::ForgetRenderThread()
+{
+    m_pRenderThread = NULL;
+    ::CloseHandle(m_hRenderThread);
+    m_hRenderThread = NULL;
 }
 
 BOOL CKalvoraApp::PostToRenderThread(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -140,9 +154,7 @@ void CKalvoraApp::StopRenderThread()
             dwLastNudge = dwNow;
         }
     }
-    m_pRenderThread = NULL;
-    ::CloseHandle(m_hRenderThread);
-    m_hRenderThread = NULL;
+    ForgetRenderThread();
 }
 
 void CKalvoraApp::RelayToMainWnd(UINT msg, WPARAM wParam, LPARAM lParam)

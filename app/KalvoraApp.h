@@ -16,11 +16,13 @@ public:
     int ExitInstance() override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
-    // Starts the render thread once; FALSE when it was already started or could not start.
+    // Starts the render thread; FALSE when it runs already or could not start. A thread that ended because
+    // its display could not start (no sound device) may be started again.
     BOOL StartRenderThread();
     // Asks the render thread to close the display and waits until it has ended.
     void StopRenderThread();
     BOOL IsRenderThreadRunning() const;
+    BOOL HasRenderThreadEnded() const;
 
     // Posting members: each does nothing when no render thread runs.
     void PostSelectPattern(int nPattern) { PostToRenderThread(WMU_SELECT_PATTERN, (WPARAM)nPattern, 0); }
@@ -49,6 +51,7 @@ protected:
 private:
     void FormDefaultIniPath();
     void RelayToMainWnd(UINT msg, WPARAM wParam, LPARAM lParam);
+    void ForgetRenderThread();
 
     HANDLE m_hRenderThread;     // our own handle: the thread object deletes itself
     DWORD m_dwRenderThreadId;

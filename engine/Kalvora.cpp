@@ -12,7 +12,8 @@ const int kHalfWidth = 320, kHalfHeight = 240;
 CKalvora::CKalvora()
     : m_nPattern(-1), m_nArrange(-1), m_hAccel(NULL), m_nTapPos(0), m_nBeatPeriod(428), m_dwNextSwitch(0),
       m_nDynThreshold(200), m_nGraphX(0), m_evSound(FALSE, FALSE), m_hWaveIn(NULL), m_bRecording(FALSE),
-      m_nAddBlock(0), m_nDoneBlock(0), m_wfx(), m_nBlockSize(0), m_nSizeMode(0), m_nMonitorIndex(0),
+      m_nAddBlock(0), m_nDoneBlock(0), m_wfx(), m_nBlockSize(0), m_bCaptureWanted(FALSE), m_bCaptureLost(FALSE),
+      m_bSoundFlowing(FALSE), m_bReportingWave(FALSE), m_dwLastSound(0), m_dwRetryAt(0), m_nSizeMode(0), m_nMonitorIndex(0),
       m_rcRestore()
 {
     ZeroMemory(m_dwTap, sizeof(m_dwTap));
@@ -32,6 +33,7 @@ BEGIN_MESSAGE_MAP(CKalvora, CFrameWnd)
     ON_WM_KEYDOWN()
     ON_WM_CHAR()
     ON_WM_CREATE()
+    ON_WM_TIMER()
     ON_COMMAND(ID_CONTROL_WINDOW, OnControlWindow)
     ON_MESSAGE(MM_WIM_OPEN, OnWimOpen)
     ON_MESSAGE(MM_WIM_CLOSE, OnWimClose)
@@ -63,6 +65,7 @@ BOOL CKalvora::CreateDisplay()
         DestroyWindow();
         return FALSE;
     }
+    SetTimer(kCaptureWatchTimer, kCaptureWatchMs);
     InitPattern();
     return TRUE;
 }

@@ -29,10 +29,13 @@ public:
     void ShowPatternTitle();
     int StaticPeriod(int nMode) const;
 
-    // Sound input.
+    // Sound input. Start and stop are the user's (and the window's) wishes; while capture is wanted, a device
+    // that stalls or fails is closed and reopened quietly, every two seconds, until buffers flow again.
     BOOL StartWaveIn();
     BOOL StopWaveIn();
     MMRESULT AddWaveBuffer();
+    void WatchCapture(DWORD dwNow);
+    enum { kCaptureWatchTimer = 1, kCaptureWatchMs = 500 };
 
     // Sound buffer blocks allocated and not yet freed, over all display windows.
     static LONG GetLiveWaveBlocks() { return s_nLiveWaveBlocks; }
@@ -98,6 +101,12 @@ public:
     WAVEFORMATEX m_wfx;
     int m_nBlockSize;
     CMusicAnalyzer m_analyzer;
+    BOOL m_bCaptureWanted;    // started and not stopped since: a lost device is reopened
+    BOOL m_bCaptureLost;      // closed after a stall or an error, waiting for the next try
+    BOOL m_bSoundFlowing;     // a buffer has come back since the device was opened
+    BOOL m_bReportingWave;    // a wave error box is up
+    DWORD m_dwLastSound;      // timeGetTime of the last buffer back, or of the opening
+    DWORD m_dwRetryAt;
     // Placement
     int m_nSizeMode;
     int m_nMonitorIndex;
@@ -115,6 +124,7 @@ public:
     LRESULT OnWimOpen(WPARAM wParam, LPARAM lParam);
     LRESULT OnWimData(WPARAM wParam, LPARAM lParam);
     LRESULT OnWimClose(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR nID);
     void OnPatternCommand(UINT nID);
     void OnArrangeCommand(UINT nID);
     void OnMonitorCommand(UINT nID);
@@ -135,6 +145,10 @@ private:
     void AnnounceToMain(UINT msg, WPARAM wParam);
     void ReportWaveError(MMRESULT mmr);
     void FreeWaveBlock(int nSlot);
+    void FreeAllWaveBlocks();
+    MMRESULT OpenCapture();
+    BOOL CloseCapture();
+    void LoseCapture(DWORD dwNow);
     void DrawPanelRow(CDC* pDC, int nRow, int nValue);
 
     static volatile LONG s_nLiveWaveBlocks;

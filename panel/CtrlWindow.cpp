@@ -202,6 +202,8 @@ void CCtrlWindow::SelectPattern(int nPattern)
     m_nCurPattern = nPattern;
     m_nCurArrange = 0;
     Invalidate();
+    if (RetryDisplay())
+        return;
     theApp.PostSelectPattern(nPattern);
     theApp.PostSetArrange(0);
 }
@@ -210,7 +212,19 @@ void CCtrlWindow::SelectArrange(int nMode)
 {
     m_nCurArrange = nMode;
     Invalidate();
+    if (RetryDisplay())
+        return;
     theApp.PostSetArrange(nMode);
+}
+
+// A display that could not start (no sound device then) gets another chance whenever the user picks a
+// pattern or a mode; the new display starts on the panel's current choice.
+BOOL CCtrlWindow::RetryDisplay()
+{
+    if (!theApp.HasRenderThreadEnded())
+        return FALSE;
+    OnStartDisplay(0, 0);
+    return TRUE;
 }
 
 void CCtrlWindow::OnLButtonDown(UINT nFlags, CPoint point)

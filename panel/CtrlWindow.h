@@ -57,4 +57,5 @@ private:
     void DrawPanel(CDC* pDC);
     void SelectPattern(int nPattern);
     void SelectArrange(int nMode);
+    BOOL RetryDisplay();
 };

@@ -11,10 +11,33 @@ static_assert(sizeof(WAVEHDR) == kHeaderBytes, "block layout assumes a 32-byte h
 
 volatile LONG CKalvora::s_nLiveWaveBlocks = 0;
 
+// Capture that should run but has lost its device is reopened quietly: a sound server that restarts or
+// a microphone plugged in again brings the picture back without the user doing anything.
+namespace {
+const DWORD kStallMs = 1000;        // no buffer back for this long: the device has gone
+const DWORD kFirstSoundMs = 5000;   // a freshly opened device may take seconds before its first buffer
+const DWORD kRetryMs = 2000;
+}
+
 BOOL CKalvora::StartWaveIn()
 {
     if (m_hWaveIn != NULL && m_bRecording)
         return TRUE;   // a second resume must not open (and orphan) a second device
+    m_bCaptureWanted = TRUE;
+    MMRESULT mmr = OpenCapture();
+    if (mmr != MMSYSERR_NOERROR) {
+        ReportWaveError(mmr);
+        LoseCapture(::timeGetTime());   // keep trying in the background: the device may come back
+        return FALSE;
+    }
+    return TRUE;
+}
+
+MMRESULT CKalvora::OpenCapture()
+{
+    // A device a failed stop left open would make this one "already in use".
+    if (!CloseCapture())
+        return MMSYSERR_ALLOCATED;
     m_wfx.wFormatTag = WAVE_FORMAT_PCM;
     m_wfx.nChannels = 1;
     m_wfx.nSamplesPerSec = 11025;
@@ -23,15 +46,21 @@ BOOL CKalvora::StartWaveIn()
     m_wfx.wBitsPerSample = 16;
     m_wfx.cbSize = 0;
     m_nBlockSize = kHeaderBytes + kDataBytes;
-    MMRESULT mmr = ::waveInOpen(&m_hWaveIn, WAVE_MAPPER, &m_wfx, (DWORD_PTR)m_hWnd, 0, CALLBACK_WINDOW);
-    if (mmr == MMSYSERR_NOERROR)
-        mmr = ::waveInStart(m_hWaveIn);
+    HWAVEIN hWaveIn = NULL;
+    MMRESULT mmr = ::waveInOpen(&hWaveIn, WAVE_MAPPER, &m_wfx, (DWORD_PTR)m_hWnd, 0, CALLBACK_WINDOW);
+    if (mmr != MMSYSERR_NOERROR)
+        return mmr;
+    m_hWaveIn = hWaveIn;
+    mmr = ::waveInStart(m_hWaveIn);
     if (mmr != MMSYSERR_NOERROR) {
-        ReportWaveError(mmr);
-        return FALSE;
+        CloseCapture();
+        return mmr;
     }
     m_bRecording = TRUE;
-    return TRUE;   // buffers are queued when the device reports itself open
+    m_bCaptureLost = FALSE;
+    m_bSoundFlowing = FALSE;
+    m_dwLastSound = ::timeGetTime();
+    return MMSYSERR_NOERROR;   // buffers are queued when the device reports itself open
 }
 
 MMRESULT CKalvora::AddWaveBuffer()
@@ -77,9 +106,8 @@ void CKalvora::FreeWaveBlock(int nSlot)
 LRESULT CKalvora::OnWimOpen(WPARAM, LPARAM)
 {
     for (int i = 0; i < kBlocks; i++) {
-        MMRESULT mmr = AddWaveBuffer();
-        if (mmr != MMSYSERR_NOERROR) {
-            ReportWaveError(mmr);
+        if (AddWaveBuffer() != MMSYSERR_NOERROR) {
+            LoseCapture(::timeGetTime());
             break;
         }
     }
@@ -97,34 +125,50 @@ LRESULT CKalvora::OnWimData(WPARAM, LPARAM lParam)
         m_evSound.SetEvent();
         FreeWaveBlock(m_nDoneBlock);
         m_nDoneBlock = (m_nDoneBlock + 1) % kBlocks;
+        m_dwLastSound = ::timeGetTime();
+        m_bSoundFlowing = TRUE;
     }
-    if (m_bRecording) {
-        MMRESULT mmr = AddWaveBuffer();
-        if (mmr != MMSYSERR_NOERROR)
-            ReportWaveError(mmr);
-    }
+    // A buffer that can't be queued again would shrink the rotation for good: start afresh instead.
+    if (m_bRecording && AddWaveBuffer() != MMSYSERR_NOERROR)
+        LoseCapture(::timeGetTime());
     return 0;
 }
 
 LRESULT CKalvora::OnWimClose(WPARAM, LPARAM)
 {
-    for (int i = 0; i < kBlocks; i++)
-        FreeWaveBlock(i);
+    FreeAllWaveBlocks();
     return 0;
 }
 
 BOOL CKalvora::StopWaveIn()
 {
-    if (m_hWaveIn == NULL)
-        return TRUE;
-    m_bRecording = FALSE;
-    if (::waveInReset(m_hWaveIn) != MMSYSERR_NOERROR)
-        return TRUE;
-    m_evSound.ResetEvent();   // no frame for sound recorded before the stop
+    m_bCaptureWanted = FALSE;
+    m_bCaptureLost = FALSE;
+    CloseCapture();
+    return TRUE;
+}
+
+void CKalvora::FreeAllWaveBlocks()
+{
     for (int i = 0; i < kBlocks; i++)
         FreeWaveBlock(i);
-    if (::waveInClose(m_hWaveIn) == MMSYSERR_NOERROR)
-        m_hWaveIn = NULL;
+}
+
+BOOL CKalvora::CloseCapture()
+{
+    m_bRecording = FALSE;   // buffers that still come back are not replaced
+    if (m_hWaveIn == NULL)
+        return TRUE;
+    const BOOL bReset = ::waveInReset(m_hWaveIn) == MMSYSERR_NOERROR;
+    m_evSound.ResetEvent();   // no frame for sound recorded before the stop
+    if (bReset)
+        FreeAllWaveBlocks();
+    // A device whose sound server has gone refuses the reset but closes; only then may its buffers be
+    // freed. One that won't close keeps its buffers and is tried again.
+    if (::waveInClose(m_hWaveIn) != MMSYSERR_NOERROR)
+        return FALSE;
+    m_hWaveIn = NULL;
+    FreeAllWaveBlocks();
     // The reset and the close have posted the returned buffers and the close notice of this
     // device. Left queued, they would reach a device opened by a quick resume: replacements
     // queued into it and, with the close notice, its live buffers freed under it.
@@ -132,6 +176,33 @@ BOOL CKalvora::StopWaveIn()
     while (::PeekMessageA(&msg, m_hWnd, MM_WIM_OPEN, MM_WIM_DATA, PM_REMOVE)) {
     }
     return TRUE;
+}
+
+void CKalvora::LoseCapture(DWORD dwNow)
+{
+    CloseCapture();
+    m_bCaptureLost = TRUE;
+    m_dwRetryAt = dwNow + kRetryMs;
+}
+
+void CKalvora::WatchCapture(DWORD dwNow)
+{
+    if (!m_bCaptureWanted || m_bReportingWave)
+        return;
+    if (m_bCaptureLost) {
+        if ((LONG)(dwNow - m_dwRetryAt) >= 0 && OpenCapture() != MMSYSERR_NOERROR)
+            LoseCapture(dwNow);
+        return;
+    }
+    const DWORD dwLimit = m_bSoundFlowing ? kStallMs : kFirstSoundMs;
+    if (m_bRecording && dwNow - m_dwLastSound > dwLimit)
+        LoseCapture(dwNow);
+}
+
+void CKalvora::OnTimer(UINT_PTR nID)
+{
+    if (nID == kCaptureWatchTimer)
+        WatchCapture(::timeGetTime());
 }
 
 LRESULT CKalvora::OnSoundSwitch(WPARAM wParam, LPARAM)
@@ -145,7 +216,13 @@ LRESULT CKalvora::OnSoundSwitch(WPARAM wParam, LPARAM)
 
 void CKalvora::ReportWaveError(MMRESULT mmr)
 {
+    // One box at a time: the box's own message loop goes on handling wave messages and timers.
+    if (m_bReportingWave)
+        return;
     char szText[256];
-    if (::waveInGetErrorTextA(mmr, szText, sizeof(szText)) == MMSYSERR_NOERROR)
-        AfxMessageBox(szText, MB_ICONSTOP, 0);
+    if (::waveInGetErrorTextA(mmr, szText, sizeof(szText)) != MMSYSERR_NOERROR)
+        return;
+    m_bReportingWave = TRUE;
+    AfxMessageBox(szText, MB_ICONSTOP, 0);
+    m_bReportingWave = FALSE;
 }

@@ -288,3 +288,33 @@ TEST_F(Capture, StopTwiceAndStartAgain)
     EXPECT_TRUE(PumpUntilSound(kDeadlineMs));
     EXPECT_EQ(BoxesSeen(), "");
 }
+
+TEST_F(Capture, AStalledDeviceIsReopenedQuietlyAndAPauseEndsTheRetries)
+{
+    ASSERT_TRUE(PumpUntilSound(kDeadlineMs));
+    // The watch runs on its own clock: a second without a buffer back means the device has gone.
+    DWORD dwNow = ::timeGetTime();
+    m_pDisplay->WatchCapture(dwNow + 500);
+    EXPECT_NE(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL) << "half a second without sound is not a stall";
+    m_pDisplay->WatchCapture(dwNow + 1500);
+    EXPECT_EQ(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL) << "a stalled device is closed";
+    EXPECT_EQ(CKalvora::GetLiveWaveBlocks(), 0);
+    EXPECT_FALSE(m_pDisplay->m_bRecording);
+    // The next try comes two seconds later, not before.
+    m_pDisplay->WatchCapture(dwNow + 3000);
+    EXPECT_EQ(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL);
+    m_pDisplay->WatchCapture(dwNow + 3500);
+    EXPECT_NE(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL);
+    EXPECT_TRUE(PumpUntilSound(kDeadlineMs)) << "capture did not come back after the reopening";
+    EXPECT_EQ(CKalvora::GetLiveWaveBlocks(), 5);
+
+    // Stalled again, then paused by the user: no more tries until the resume.
+    dwNow = ::timeGetTime();
+    m_pDisplay->WatchCapture(dwNow + 1500);
+    ::SendMessageA(m_hWnd, WMU_PAUSE, 1, 0);
+    m_pDisplay->WatchCapture(dwNow + 10000);
+    EXPECT_EQ(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL) << "a paused display must stay closed";
+    ::SendMessageA(m_hWnd, WMU_PAUSE, 0, 0);
+    EXPECT_TRUE(PumpUntilSound(kDeadlineMs));
+    EXPECT_EQ(BoxesSeen(), "") << "recovery is silent";
+}
