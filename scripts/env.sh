@@ -153,6 +153,11 @@ stop_all() {
   if [[ -n "$KV_WINESERVER_PID" ]] && kv_alive "$KV_WINESERVER_PID"; then
     WINEPREFIX="$KV_TMP/prefix" timeout 20 wineserver -k 2>/dev/null
   fi
+  # A test may have restarted the sound server: whichever one our pid file names now is ours too.
+  local pulse_pid="${XDG_RUNTIME_DIR:-}/pulse/pid"
+  if [[ -n "${KV_TMP:-}" && "${XDG_RUNTIME_DIR:-}" == "$KV_TMP"/* && -s "$pulse_pid" ]]; then
+    kv_stop_pid "$(<"$pulse_pid")"
+  fi
   local i
   for ((i = ${#KV_PIDS[@]} - 1; i >= 0; i--)); do
     kv_stop_pid "${KV_PIDS[i]}"

@@ -211,6 +211,38 @@ class Picture:
 
 # ---------------------------------------------------------------- sound
 
+REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+
+
+def sound_server_pid():
+    """Pid of the test run's PulseAudio, from its pid file; None when it is not running."""
+    try:
+        with open(os.path.join(os.environ["XDG_RUNTIME_DIR"], "pulse", "pid")) as f:
+            pid = int(f.read().strip())
+        os.kill(pid, 0)
+        return pid
+    except (OSError, ValueError, KeyError):
+        return None
+
+
+def stop_sound_server(timeout=10.0):
+    """Ends the test run's sound server, as a crash or an update would; every player ends with it."""
+    pid = sound_server_pid()
+    if pid is None:
+        return
+    os.kill(pid, signal.SIGTERM)
+    deadline = time.monotonic() + timeout
+    while sound_server_pid() == pid and time.monotonic() < deadline:
+        time.sleep(0.1)
+
+
+def start_sound_server():
+    """Starts the sound server again exactly as scripts/test.sh did: same socket, sink and defaults."""
+    if sound_server_pid() is None:
+        subprocess.run(["bash", "-c", "source scripts/env.sh && start_pulse"], cwd=REPO, check=True,
+                       capture_output=True, timeout=60)
+
+
 def dc_shift_for(value):
     """sox dcshift amount that gives the 16-bit sample value exactly (value / 32768, a dyadic fraction)."""
     if not -32768 <= value <= 32767:

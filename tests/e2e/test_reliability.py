@@ -1,0 +1,216 @@
+"""Reliability of the real program: the sound server going and coming back, a late sound device, and a storm
+of random input."""
+import os
+import random
+import time
+import unittest
+
+from kvharness import (CONTROL_CLASS, CONTROL_TITLE, MESSAGE_BOX_CLASS, KvTestCase, children, client_rect,
+                       click_at, close_window, find_window, list_windows, post, screenshot, start_sound_server,
+                       stop_sound_server, subprocess, wait_window, wave_in_error_text, window_title)
+
+START_TIMEOUT = 30.0
+DISPLAY_CLASS = "KalvoraFrame"
+WM_COMMAND = 0x0111
+ID_PATTERN_FIRST = 0x8006
+DC_SAMPLE = 16448          # level 128: pattern 4 then places 172 dots anew in every frame
+SCATTER = 4
+RESUME_LIMIT = 5.0         # seconds from the server's return to the first new frame
+MMSYSERR_BADDEVICEID = 2
+
+
+def pattern_button_centre(control, pattern):
+    """Centre of a pattern's picture button in screen coordinates, from the control window's client rect."""
+    if pattern == 0:
+        x, y = 10, 40
+    else:
+        x, y = 50 + 33 * ((pattern - 1) % 8), 40 + 33 * ((pattern - 1) // 8)
+    return control[0] + x + 16, control[1] + y + 16
+
+
+class ReliabilityTest(KvTestCase):
+
+    def setUp(self):
+        super().setUp()
+        self.addCleanup(start_sound_server)   # the next test needs it, whatever happened here
+
+    def display_pixels(self, name):
+        rect = client_rect(DISPLAY_CLASS, "*")
+        self.assertIsNotNone(rect, "no display window")
+        png = screenshot(os.path.join(self.workdir, name + ".png"))
+        geometry = "%dx%d+%d+%d" % (rect[2] - rect[0], rect[3] - rect[1], rect[0], rect[1])
+        return subprocess.run(["convert", png, "-crop", geometry, "+repage", "-depth", "8", "rgb:-"],
+                              capture_output=True, check=True).stdout
+
+    def drawing(self, gap=0.3):
+        """True when the display's picture changes between two looks: pattern 4 redraws every frame."""
+        first = self.display_pixels("look1")
+        time.sleep(gap)
+        return self.display_pixels("look2") != first
+
+    def select(self, pattern):
+        self.assertTrue(post(DISPLAY_CLASS, "*", WM_COMMAND, ID_PATTERN_FIRST + pattern))
+        self.assertTrue(wait_window(DISPLAY_CLASS, "Pattern%d" % pattern, 10))
+
+    def wait_drawing(self, timeout):
+        """Seconds until frames are drawn again, or None."""
+        start = time.monotonic()
+        while time.monotonic() - start < timeout:
+            if self.drawing():
+                return time.monotonic() - start
+        return None
+
+    def test_frames_resume_by_themselves_when_the_sound_server_returns(self):
+        self.play_dc(DC_SAMPLE, seconds=300)
+        program = self.start_kalvora()
+        self.assertTrue(program.wait_display(START_TIMEOUT), "display window never appeared\n" + program.log())
+        self.select(SCATTER)
+        self.assertIsNotNone(self.wait_drawing(10), "no frames at the start")
+
+        stop_sound_server()
+        time.sleep(2.0)
+        self.assertFalse(self.drawing(gap=1.0), "frames without a sound server?")
+        start_sound_server()
+        self.play_dc(DC_SAMPLE, seconds=300)
+        waited = self.wait_drawing(30)
+        print("frames resumed %s after the sound server came back" %
+              ("%.1f s" % waited if waited is not None else "never"))
+        self.assertIsNotNone(waited, "frames never resumed\n" + program.log())
+        self.assertLessEqual(waited, RESUME_LIMIT)
+        self.assertIsNone(find_window(MESSAGE_BOX_CLASS, "*"), "a box came up for a device that came back")
+
+        # Quitting while the server is gone again still takes under two seconds.
+        stop_sound_server()
+        time.sleep(2.5)
+        self.assertTrue(program.close())
+        self.assertTrue(program.wait_exit(2), "still running 2 s after WM_CLOSE without a sound server")
+
+    def test_a_display_that_could_not_start_is_tried_again_from_a_pattern_button(self):
+        """Started without a sound server the program shows the system's text once and goes on with the
+        control window alone. With the server back, a pattern button tries the display again. Wine's sound
+        driver looks for devices once per process, so under Wine that second try meets the same single
+        message (on Windows, where devices are found as they come, it brings up a drawing display); either
+        way a try is made, one box at most is shown, and the control window stays usable."""
+        stop_sound_server()
+        program = self.start_kalvora()
+        self.assertTrue(program.wait_control(START_TIMEOUT), "control window never appeared\n" + program.log())
+        self.assertTrue(wait_window(MESSAGE_BOX_CLASS, "*", START_TIMEOUT), "no message box\n" + program.log())
+        self.assertTrue(close_window(MESSAGE_BOX_CLASS, "*"))
+        self.assertTrue(wait_window(MESSAGE_BOX_CLASS, "*", 10, present=False))
+        self.assertIsNone(find_window(DISPLAY_CLASS, "*"), "a display without sound input")
+
+        start_sound_server()
+        self.play_dc(DC_SAMPLE, seconds=300)
+        control = client_rect(CONTROL_CLASS, CONTROL_TITLE)
+        for attempt in range(2):
+            click_at(*pattern_button_centre(control, SCATTER))
+            outcome = self.wait_display_or_box()
+            self.assertIsNotNone(outcome, "the pattern button made no new try (attempt %d)\n" % attempt + program.log())
+            if outcome == "display":
+                self.assertIsNotNone(self.wait_drawing(15), "the late display draws nothing")
+                break
+            boxes = [w for w in list_windows() if w["cls"] == MESSAGE_BOX_CLASS and w["visible"]]
+            self.assertEqual(len(boxes), 1, "a stack of boxes: %r" % boxes)
+            texts = [c["text"] for c in children(MESSAGE_BOX_CLASS, "*")]
+            self.assertIn(wave_in_error_text(MMSYSERR_BADDEVICEID), texts)
+            self.assertTrue(close_window(MESSAGE_BOX_CLASS, "*"))
+            self.assertTrue(wait_window(MESSAGE_BOX_CLASS, "*", 10, present=False))
+        self.assertTrue(program.running())
+        self.assertTrue(program.close())
+        self.assertTrue(program.wait_exit(2))
+
+    def wait_display_or_box(self, timeout=START_TIMEOUT):
+        """'display' once a drawing display shows the chosen pattern, 'box' once a message box is up, else None."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if window_title(DISPLAY_CLASS, "*") == "Pattern%d" % SCATTER:
+                return "display"
+            if find_window(MESSAGE_BOX_CLASS, "*"):
+                return "box"
+            time.sleep(0.3)
+        return None
+
+
+class StormTest(KvTestCase):
+    """A minute of random accelerator keys, panel clicks and menu commands while music plays."""
+
+    KEYS = (list("oqwertyuiasdfghjk") + ["shift+" + c for c in "oqwerasdf"] +
+            ["ctrl+%d" % n for n in (1, 2, 3)] + ["Home", "Delete", "Return", "backslash", "Escape"] +
+            ["%s%s" % (mod, f) for mod in ("", "ctrl+", "shift+", "shift+ctrl+") for f in
+             ("F5", "F6", "F7", "F8", "F9", "F10")])
+    # Menu commands that open no dialog: patterns, modes, monitors, sizes, colour steps.
+    COMMANDS = (list(range(0x8006, 0x8017)) + list(range(0x801E, 0x8027)) + list(range(0x802F, 0x8034)) +
+                list(range(0x8035, 0x8039)) + list(range(0x803A, 0x8052)))
+    SECONDS = 60
+
+    def test_a_minute_of_random_input_leaves_the_program_well(self):
+        self.play_music(self.SECONDS + 120)
+        program = self.start_kalvora()
+        self.assertTrue(program.wait_display(START_TIMEOUT), "display window never appeared\n" + program.log())
+        time.sleep(3)
+        before = self.measure(program)
+
+        rng = random.Random(20261209)
+        events = 0
+        start = time.monotonic()
+        while time.monotonic() - start < self.SECONDS:
+            if events % 25 == 0:   # where the panel is, looked up now and then: each look is a Wine start
+                self.control = client_rect(CONTROL_CLASS, CONTROL_TITLE)
+            self.one_event(rng)
+            events += 1
+        self.settle()
+        self.assertTrue(program.running(), "the program ended during the storm\n" + program.log())
+        self.select_after_storm()
+        time.sleep(3)
+        after = self.measure(program)
+        print("storm: %d events in %d s; before %r, after %r" % (events, self.SECONDS, before, after))
+        self.assertLessEqual(after["fds"], before["fds"] * 1.05 + 2)
+        self.assertLessEqual(after["rss"], before["rss"] * 1.05)
+
+        self.assertTrue(program.close())
+        self.assertTrue(program.wait_exit(2), "still running 2 s after WM_CLOSE")
+        with open(program.ini, "rb") as f:
+            text = f.read().decode("latin-1")
+        self.assertTrue(text.startswith("[Init]"), text[:200])
+        self.assertIn("StaticUser=", text)
+
+    def one_event(self, rng):
+        kind = rng.random()
+        if kind < 0.6:
+            subprocess.run(["xdotool", "key", rng.choice(self.KEYS)], capture_output=True)
+        elif kind < 0.9:
+            control = self.control
+            if control is not None and control[4]:
+                x = control[0] + rng.randrange(0, control[2] - control[0])
+                y = control[1] + rng.randrange(0, control[3] - control[1])
+                subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", rng.choice(("1", "3"))],
+                               capture_output=True)
+        else:
+            post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, rng.choice(self.COMMANDS))
+
+    def settle(self):
+        """Back to a known view: both windows shown, nothing modal, Arrange off."""
+        for _ in range(3):
+            if find_window(MESSAGE_BOX_CLASS, "*"):
+                close_window(MESSAGE_BOX_CLASS, "*")
+        control = client_rect(CONTROL_CLASS, CONTROL_TITLE)
+        if control is not None and not control[4]:
+            post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, 0x802D)   # show the control window again
+        post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, 0x801E)       # Arrange "None"
+        post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, 0x8036)       # Normal size
+        time.sleep(1)
+
+    def select_after_storm(self):
+        self.assertTrue(post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, ID_PATTERN_FIRST + 5))
+        self.assertTrue(wait_window(DISPLAY_CLASS, "Pattern5", 10),
+                        "after the storm the display shows %r" % window_title(DISPLAY_CLASS, "*"))
+
+    def measure(self, program):
+        """Open file descriptors (Wine's handles to files, sockets and the sound server) and resident kB."""
+        with open("/proc/%d/status" % program.pid) as f:
+            rss = next(int(line.split()[1]) for line in f if line.startswith("VmRSS:"))
+        return {"fds": len(os.listdir("/proc/%d/fd" % program.pid)), "rss": rss}
+
+
+if __name__ == "__main__":
+    unittest.main()
