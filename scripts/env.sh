@@ -1,5 +1,7 @@
-# Shared set-up for test.sh and run.sh: private X server, sound server and Wine prefix, all stopped by pid.
-# Source it; it defines functions only. Everything lives in one private folder, $KV_TMP.
+# Shared set-up for test.sh and run.sh: private X server, sound server and Wine prefix, all stopped by pid,
+# and helpers that drive the running program (window probe, virtual desktop, music-like sound).
+# Source it; it defines functions and their bookkeeping variables only. Everything lives in one private
+# folder, $KV_TMP.
 
 KV_PIDS=()          # processes we started, stopped in reverse order
 KV_GROUPS=()        # process groups we started (a test runner and all it runs), stopped first
@@ -173,4 +175,106 @@ trap_stop_all() {
   trap 'stop_all' EXIT
   trap 'exit 130' INT
   trap 'exit 143' TERM
+}
+
+# ---- Driving the running program: window probe and sound
+
+KV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Runs the window probe (build target kvprobe) under Wine, without the carriage returns of its output. It sees
+# the windows of Wine's desktop "Default": the real X screen, or a virtual desktop given that name.
+kv_probe() {
+  local out status
+  out=$(wine "$KV_ROOT/build/tests/kvprobe.exe" "$@")
+  status=$?
+  [[ -n "$out" ]] && printf '%s\n' "${out//$'\r'/}"
+  return "$status"
+}
+
+# Makes every later Wine program of the prefix run inside one virtual desktop of the given size ("1280x1024"),
+# a window on the X screen named "Default - Wine desktop" that shows frames and menus without a window manager.
+kv_use_virtual_desktop() {
+  local reg="$KV_TMP/virtual-desktop.reg"
+  printf '%s\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' "\"Default\"=\"$1\"" >"$reg"
+  wine reg import "$(winepath -w "$reg")" >>"$KV_TMP/wineboot.log" 2>&1 ||
+    { kv_log "virtual desktop setting failed"; return 1; }
+}
+
+# Where the virtual desktop's top-left corner lies on the X screen, as "x y" (Win32 screen coordinates are
+# relative to it).
+kv_desktop_origin() {
+  local xid
+  xid=$(xwininfo -root -tree | awk '/"Default - Wine desktop"/ {print $1; exit}')
+  [[ -n "$xid" ]] || { echo "0 0"; return; }
+  xwininfo -id "$xid" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}'
+}
+
+# Plays a sound file into the default sink over and over, until stop_all ends it (and its player);
+# kv_restart_loop starts it again from its beginning.
+kv_play_loop() {
+  (
+    trap 'kill "$player" 2>/dev/null; exit 0' TERM
+    trap 'kill "$player" 2>/dev/null' USR1
+    while :; do
+      paplay "$1" & player=$!
+      wait "$player"
+    done
+  ) &
+  KV_LOOP_PID=$!
+  KV_PIDS+=("$KV_LOOP_PID")
+}
+
+kv_restart_loop() { kill -USR1 "$KV_LOOP_PID"; }
+
+# One sox voice: kv_tone FILE SECONDS synth-arguments..., at the program's own format (11025 Hz, mono, 16 bit),
+# without dither (-D) so the samples are exactly what the arguments say.
+kv_tone() {
+  local out=$1 seconds=$2
+  shift 2
+  sox -D -r 11025 -c 1 -n -b 16 "$out" synth "$seconds" "$@"
+}
+
+# Sums voices at full volume (sox -m alone would halve each of two): kv_mix OUT IN...
+kv_mix() {
+  local out=$1 args=() f
+  shift
+  for f in "$@"; do args+=(-v 1 "$f"); done
+  sox -D -m "${args[@]}" -b 16 "$out"
+}
+
+# 13 s of music-like sound for the analyser, which takes one sample per 200 (every 18 ms) and calls
+# |sample| / 128 its level. Soft tones (levels below 50) for 1 s, silence for 0.5 s, medium sawtooth pulses
+# over a triangle tone (levels up to about 128, jumps above 30 and 50) for 1.5 s, then from 3 s to 11 s loud
+# beats at 120 BPM: a square kick, then a square tone with a sawtooth buzz on it, at four accent volumes and
+# with no quiet gap (levels 50 to 243 all the time, jumps above 100 at the beats, above 30 within them); then
+# soft tones for 1.5 s and silence for 0.5 s. A square wave is measured at its full amplitude wherever it is
+# sampled; the sawtooth frequencies move about 0.38 of a cycle from one measured sample to the next, so their
+# levels jump around instead of drifting.
+kv_make_music() {
+  local out=$1 dir kick hit bar=()
+  dir=$(mktemp -d "${KV_TMP:-/tmp}/music.XXXXXX") || return 1
+  kv_tone "$dir/buzz.wav" 0.35 sawtooth 296.7 vol 0.1 || return 1
+  for kick in 0.95:0.45 0.7:0.35 0.9:0.4 0.6:0.3; do            # kick volume : hit volume
+    hit=${kick#*:} kick=${kick%:*}
+    kv_tone "$dir/kick-$kick.wav" 0.15 square 82 vol "$kick" &&
+      kv_tone "$dir/hit-$kick.wav" 0.35 square 110 vol "$hit" &&
+      kv_mix "$dir/hit-buzz-$kick.wav" "$dir/hit-$kick.wav" "$dir/buzz.wav" &&
+      sox -D "$dir/kick-$kick.wav" "$dir/hit-buzz-$kick.wav" "$dir/beat-$kick.wav" || return 1
+    bar+=("$dir/beat-$kick.wav")
+  done
+  sox -D "${bar[@]}" "${bar[@]}" "${bar[@]}" "${bar[@]}" "$dir/loud.wav" &&
+    kv_tone "$dir/pulse-saw.wav" 0.25 sawtooth 186.4 vol 0.5 fade 0 0.25 0.1 &&
+    kv_tone "$dir/pulse-tri.wav" 0.25 triangle 165 vol 0.18 &&
+    sox -D "$dir/pulse-saw.wav" "$dir/pulse-tri.wav" "$dir/pulse.wav" &&
+    sox -D "$dir/pulse.wav" "$dir/medium.wav" repeat 2 &&
+    kv_tone "$dir/soft-a.wav" 2.5 sine 196 vol 0.12 tremolo 2 60 &&
+    kv_tone "$dir/soft-b.wav" 2.5 sine 247.3 vol 0.08 &&
+    kv_mix "$dir/soft.wav" "$dir/soft-a.wav" "$dir/soft-b.wav" &&
+    sox -D "$dir/soft.wav" "$dir/soft-1.wav" trim 0 1 &&
+    sox -D "$dir/soft.wav" "$dir/soft-2.wav" trim 1 &&
+    kv_tone "$dir/silence.wav" 0.5 sine 0 vol 0 &&
+    sox -D "$dir/soft-1.wav" "$dir/silence.wav" "$dir/medium.wav" "$dir/loud.wav" "$dir/soft-2.wav" \
+      "$dir/silence.wav" "$out" || return 1
+  rm -rf "$dir"
 }
