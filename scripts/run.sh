@@ -1,15 +1,19 @@
 #!/bin/bash
-# The one run command: builds Kalvora, then runs it. On a desktop with a sound server it simply starts there;
-# otherwise it runs it for about 30 s on a private X screen with a built-in beat as sound input, takes
-# screenshots every few seconds, prints where they are and stops everything it started.
+# The one run command: builds and starts Kalvora; without a desktop it plays every pattern to built-in music and screenshots each.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
-RUN_SECONDS=${KV_RUN_SECONDS:-30}
-SHOT_EVERY=5
+# How long each pattern runs before its screenshot; the music's loud part lasts from 3 s to 11 s after the switch.
+SETTLE_SECONDS=${KV_SETTLE_SECONDS:-4}
 SHOTS="$ROOT/out/screenshots"
+PATTERNS=17
+DESKTOP_SIZE=1280x1024
+CONTROL=("KALVORA.INI Class" Kalvora)    # class and title of the control window
+WM_COMMAND=0x0111
+ID_PATTERN0=0x8006                        # menu commands "Pattern0" .. "Pattern16" follow one another
+SHEET_FONT=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 
-bash scripts/build.sh Kalvora || exit 1
+bash scripts/build.sh Kalvora kvprobe || exit 1
 
 if [[ -n "${DISPLAY:-}" ]] && timeout 5 pactl info >/dev/null 2>&1; then
   exec wine "$ROOT/build/Kalvora.exe" "$@"
@@ -19,44 +23,66 @@ source scripts/env.sh
 trap_stop_all
 start_all || exit 1
 
-# 120 BPM: a loud 0.1 s burst on every beat, then 0.4 s of soft tone; 11025 Hz mono 16 bit.
-make_beat() {
-  local dir=$KV_TMP/beat
-  mkdir -p "$dir"
-  sox -D -r 11025 -c 1 -n -b 16 "$dir/burst.wav" synth 0.1 square 220 vol 0.9
-  sox -D -r 11025 -c 1 -n -b 16 "$dir/gap.wav" synth 0.4 sine 220 vol 0.05
-  sox "$dir/burst.wav" "$dir/gap.wav" "$KV_TMP/beat.wav" repeat 19   # 10 s
+shot_path() { printf '%s/pattern-%02d.png' "$SHOTS" "$1"; }
+
+# Kalvora in a Wine virtual desktop, which the probe's Wine processes share; waits for its display window.
+start_kalvora() {
+  kv_use_virtual_desktop "$DESKTOP_SIZE" || return 1
+  wine "$ROOT/build/Kalvora.exe" "$@" >"$KV_TMP/kalvora.log" 2>&1 &
+  KALVORA_PID=$!
+  KV_PIDS+=("$KALVORA_PID")
+  kv_probe wait '*' Pattern0 60000 >/dev/null || { kv_log "the display window did not appear"; return 1; }
+  kv_log "Kalvora runs inside a Wine virtual desktop on $DISPLAY"
 }
 
-# Plays the beat into the null sink over and over; ends its player when stopped.
-start_beat() {
-  (
-    trap 'kill "$player" 2>/dev/null; exit 0' TERM
-    while :; do
-      paplay "$KV_TMP/beat.wav" & player=$!
-      wait "$player"
-    done
-  ) &
-  KV_PIDS+=("$!")
+# Picks pattern $1 as its menu item does, so the control window follows along (and Arrange becomes None),
+# then waits until the display's title names the pattern.
+select_pattern() {
+  kv_probe post "${CONTROL[@]}" "$WM_COMMAND" $((ID_PATTERN0 + $1)) 0 >/dev/null &&
+    kv_probe wait '*' "Pattern$1" 10000 >/dev/null
 }
 
-take_screenshots() {
-  local n=0 elapsed=0
-  while ((elapsed < RUN_SECONDS)); do
-    sleep "$SHOT_EVERY"
-    elapsed=$((elapsed + SHOT_EVERY))
-    kv_alive "$KALVORA_PID" || { kv_log "Kalvora ended after about $elapsed s"; break; }
-    n=$((n + 1))
-    import -window root "$(printf '%s/shot-%02d-%03ds.png' "$SHOTS" "$n" "$elapsed")"
+# The display window's client area (it shows pattern $1) as an ImageMagick crop geometry on the X screen.
+display_geometry() {
+  local left top right bottom rest x0 y0
+  read -r left top right bottom rest < <(kv_probe client '*' "Pattern$1") && [[ -n "$bottom" ]] || return 1
+  read -r x0 y0 < <(kv_desktop_origin)
+  echo "$((right - left))x$((bottom - top))+$((x0 + left))+$((y0 + top))"
+}
+
+# Saves the part $1 (a crop geometry) of the X screen as the PNG file $2.
+save_screen_part() {
+  import -window root "$KV_TMP/root.png" && convert "$KV_TMP/root.png" -crop "$1" +repage "$2"
+}
+
+# Shows each pattern with the music started afresh, so that every screenshot falls into the loud part.
+show_every_pattern() {
+  local n geometry
+  for ((n = 0; n < PATTERNS; n++)); do
+    kv_alive "$KALVORA_PID" || { kv_log "Kalvora ended before Pattern$n"; tail -n 20 "$KV_TMP/kalvora.log"; return 1; }
+    select_pattern "$n" || { kv_log "the display did not switch to Pattern$n"; return 1; }
+    geometry=$(display_geometry "$n") || { kv_log "no client rectangle for Pattern$n"; return 1; }
+    kv_restart_loop
+    sleep "$SETTLE_SECONDS"
+    save_screen_part "$geometry" "$(shot_path "$n")" || { kv_log "no screenshot of Pattern$n"; return 1; }
+    kv_log "Pattern$n: $(shot_path "$n")"
   done
 }
 
-make_beat && start_beat
+# All screenshots as 320 x 240 thumbnails, six to a row, each with its menu name under it.
+make_contact_sheet() {
+  local args=() n
+  for ((n = 0; n < PATTERNS; n++)); do args+=(-label "Pattern$n" "$(shot_path "$n")"); done
+  montage "${args[@]}" -tile 6x -geometry 320x240+6+6 -background '#202020' -fill white \
+    -font "$SHEET_FONT" -pointsize 18 -depth 8 "$SHOTS/contact-sheet.png"
+}
+
 mkdir -p "$SHOTS"
-rm -f "$SHOTS"/shot-*.png
-wine explorer /desktop=kalvora,1280x1024 "$ROOT/build/Kalvora.exe" "$@" >"$KV_TMP/kalvora.log" 2>&1 &
-KALVORA_PID=$!
-KV_PIDS+=("$KALVORA_PID")
-kv_log "Kalvora runs for $RUN_SECONDS s inside a Wine virtual desktop on $DISPLAY"
-take_screenshots
-echo "Screenshots: $SHOTS"
+rm -f "$SHOTS"/shot-*.png "$SHOTS"/pattern-*.png "$SHOTS/contact-sheet.png"
+kv_make_music "$KV_TMP/music.wav" || { kv_log "sox could not make the music"; exit 1; }
+kv_play_loop "$KV_TMP/music.wav"
+start_kalvora "$@" || exit 1
+show_every_pattern || exit 1
+make_contact_sheet || { kv_log "montage failed"; exit 1; }
+echo "Screenshots: $SHOTS/pattern-00.png .. pattern-16.png"
+echo "Contact sheet: $SHOTS/contact-sheet.png"
