@@ -258,21 +258,12 @@ def make_dc_wav(path, value, seconds):
 
 
 def make_music_wav(path, seconds):
-    """A music-like signal: 120 BPM beats (a loud 0.1 s square burst, then a softer tone) in loud and quiet
-    passages of 4 s each. Measured one sample per buffer it gives levels above 200, deltas above 30, 50, 100 and
-    200, and now and then level 0 where the tone crosses zero."""
-    folder = os.path.dirname(path)
-    parts = {}
-    for name, burst, bed in (("loud", 0.95, 0.2), ("quiet", 0.45, 0.05)):
-        for kind, length, wave, volume in (("burst", 0.1, "square 220", burst), ("bed", 0.4, "sine 110", bed)):
-            part = os.path.join(folder, "%s-%s.wav" % (name, kind))
-            run(["sox", "-D", "-r", str(SAMPLE_RATE), "-c", "1", "-n", "-b", "16", part, "synth", str(length),
-                 *wave.split(), "vol", str(volume)], check=True)
-            parts[name, kind] = part
-    passage = [parts["loud", "burst"], parts["loud", "bed"]] * 8 + [parts["quiet", "burst"], parts["quiet", "bed"]] * 8
-    cycle = os.path.join(folder, "music-cycle.wav")
-    run(["sox", *passage, cycle], check=True)
-    run(["sox", cycle, path, "repeat", str(max(0, int(seconds / 8)))], check=True)
+    """The run command's music-like sound (13 s of soft, silent, medium and loud passages, made by
+    kv_make_music in scripts/env.sh), repeated to last at least the given seconds."""
+    piece = os.path.join(os.path.dirname(path), "music-piece.wav")
+    subprocess.run(["bash", "-c", 'source scripts/env.sh && kv_make_music "$1"', "kv_make_music", piece],
+                   cwd=REPO, check=True, capture_output=True, timeout=120)
+    run(["sox", piece, path, "repeat", str(max(0, int(seconds / 13)))], check=True)
     return path
 
 
