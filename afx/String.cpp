@@ -44,3 +44,9 @@ CString CString::Left(int nCount) const
     r.m_str = m_str.substr(0, (size_t)nCount);
     return r;
 }
+
+void CString::TrimRight()
+{
+    size_t end = m_str.find_last_not_of(" \t\r\n");
+    m_str.erase(end == std::string::npos ? 0 : end + 1);
+}

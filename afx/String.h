@@ -26,6 +26,8 @@ public:
     // Loads a string resource of the module; FALSE (and empty) when it is missing.
     BOOL LoadString(UINT nID);
     int Find(char ch) const;
+    // Drops trailing white space (the line ends of system message texts).
+    void TrimRight();
     CString Left(int nCount) const;
 
 private:

@@ -19,6 +19,7 @@ CKalvora::CKalvora()
     ZeroMemory(m_dwTap, sizeof(m_dwTap));
     ZeroMemory(m_pWaveBlock, sizeof(m_pWaveBlock));
     m_hIcon = ::LoadIconA(::GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_DISPLAY));
+    m_pOffscreenDC = NULL;
 }
 
 CKalvora::~CKalvora()
@@ -118,6 +119,10 @@ void CKalvora::OnDestroy()
 
 void CKalvora::ClearScreen()
 {
+    if (m_pOffscreenDC) {
+        m_pOffscreenDC->FillSolidRect(&m_rcClient, m_crBack);
+        return;
+    }
     if (m_hWnd == NULL)
         return;
     CClientDC dc(this);

@@ -20,8 +20,12 @@ public:
     void SetMonitor(int nMonitor);
     void ClearScreen();
 
-    // Frames and the scheduler.
+    // Frames and the scheduler. A frame is composed at a moment of the millisecond clock: the live display's
+    // is timeGetTime, an offline render's the time of the sound block in its file.
     BOOL RenderFrame();
+    void ComposeFrame(DWORD dwNow, CDC* pDC);
+    void ChoosePattern(int nPattern, DWORD dwNow);
+    void ChooseArrange(int nMode, DWORD dwNow);
     void CheckArrange(DWORD dwNow);
     void NextPattern();
     void InitPattern();
@@ -113,6 +117,8 @@ public:
     RECT m_rcRestore;
     // Icon
     HICON m_hIcon;
+    // Off-screen target of an offline render, which has no window; NULL for the live display.
+    CDC* m_pOffscreenDC;
 
     DECLARE_MESSAGE_MAP()
 

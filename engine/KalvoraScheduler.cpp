@@ -23,13 +23,17 @@ BOOL CKalvora::RenderFrame()
     CSingleLock gate(&m_evSound);
     if (!gate.Lock(0))
         return TRUE;   // no new sound since the last frame
-    DWORD dwNow = ::timeGetTime();
-    CheckArrange(dwNow);
     CClientDC dc(this);
-    dc.SetBkMode(TRANSPARENT);
-    dc.SetMapMode(MM_TEXT);
-    DrawCurrentPattern(&dc);
+    ComposeFrame(::timeGetTime(), &dc);
     return TRUE;
+}
+
+void CKalvora::ComposeFrame(DWORD dwNow, CDC* pDC)
+{
+    CheckArrange(dwNow);
+    pDC->SetBkMode(TRANSPARENT);
+    pDC->SetMapMode(MM_TEXT);
+    DrawCurrentPattern(pDC);
 }
 
 void CKalvora::DrawCurrentPattern(CDC* pDC)
@@ -130,13 +134,16 @@ void CKalvora::SelectPattern(int nPattern)
 
 LRESULT CKalvora::OnSelectPattern(WPARAM wParam, LPARAM)
 {
-    int p = (int)wParam;
-    if (p < 0 || p >= KV_PATTERN_COUNT || p == m_nPattern)
-        return 0;
-    m_nPattern = p;
-    m_dwNextSwitch = ::timeGetTime() + (DWORD)StaticPeriod(m_nArrange);
-    SelectPattern(p);
+    ChoosePattern((int)wParam, ::timeGetTime());
     return 0;
+}
+
+void CKalvora::ChoosePattern(int p, DWORD dwNow)
+{
+    if (p < 0 || p >= KV_PATTERN_COUNT || p == m_nPattern)
+        return;
+    m_dwNextSwitch = dwNow + (DWORD)StaticPeriod(m_nArrange);
+    SelectPattern(p);
 }
 
 void CKalvora::OnPatternCommand(UINT nID)
@@ -150,15 +157,19 @@ void CKalvora::OnPatternCommand(UINT nID)
 
 LRESULT CKalvora::OnSetArrange(WPARAM wParam, LPARAM)
 {
+    ChooseArrange((int)wParam, ::timeGetTime());
+    return 0;
+}
+
+void CKalvora::ChooseArrange(int nMode, DWORD dwNow)
+{
     // Reloaded every time: this is how the Arrange user dialog's values reach the display.
     m_nBeatPeriod = (int)(60000u / (unsigned)CSettingsRecord::SaneTempo(theApp.m_nStaticUser));
     m_nDynThreshold = theApp.m_nDynamicUser;
-    int nMode = (int)wParam;
     if (nMode == m_nArrange)
-        return 0;
+        return;
     m_nArrange = nMode;
-    m_dwNextSwitch = ::timeGetTime() + (DWORD)StaticPeriod(nMode);
-    return 0;
+    m_dwNextSwitch = dwNow + (DWORD)StaticPeriod(nMode);
 }
 
 void CKalvora::OnArrangeCommand(UINT nID)

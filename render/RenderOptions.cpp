@@ -1,0 +1,156 @@
+// CRenderOptions: parsing and checking of the command line.
+#include "render/RenderOptions.h"
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+const int kMaxSide = 4096;
+const int kPatterns = 17;
+const int kArrangeModes = 9;
+}
+
+const char* CRenderOptions::Usage()
+{
+    return "usage: KalvoraRender [options] SOUND.wav\n"
+           "Renders one frame per 200 samples of a 16-bit mono 11025 Hz WAV file, as the live display draws it.\n"
+           "  --pattern N         pattern 0..16 to start with (1)\n"
+           "  --arrange M         Arrange mode 0..8: 0 None, 1..3 Dynamic Soft/Norm/Hard, 4 Dynamic User,\n"
+           "                      5..7 Static 1/5/10 sec, 8 Static User (0)\n"
+           "  --marked LIST       patterns marked for automatic switching, e.g. 3,9,12\n"
+           "  --static-bpm N      tempo of Static User, 1..300 (140)\n"
+           "  --dynamic-threshold N  delta threshold of Dynamic User, 0..255 (200)\n"
+           "  --size WxH          picture size (640x480)\n"
+           "  --seed N            random seed: the same seed and sound give the same frames (1)\n"
+           "  --back RRGGBB       background colour (black; white with --invert)\n"
+           "  --hue N --hue-range N --white MIN,MAX --bright MIN,MAX   colour scheme (180, 5, 0,5, 40,100)\n"
+           "  --mono --invert --no-shapes   the display flags\n"
+           "  --bmp FOLDER        numbered BMP files instead of raw frames on standard output\n"
+           "  --hashes            one hash per frame on standard output instead of the frames\n"
+           "  --frames N          stop after N frames\n"
+           "  --quiet             no progress on standard error\n"
+           "Raw frames are 32 bits a pixel, blue, green, red, unused, top row first.\n";
+}
+
+BOOL CRenderOptions::Fail(LPCSTR pszFormat, LPCSTR pszArg)
+{
+    m_strError.Format(pszFormat, pszArg);
+    return FALSE;
+}
+
+BOOL CRenderOptions::Number(const char* psz, int nMin, int nMax, int* pn)
+{
+    char* pEnd = NULL;
+    long n = strtol(psz, &pEnd, 10);
+    if (pEnd == psz || *pEnd != '\0' || n < nMin || n > nMax)
+        return FALSE;
+    *pn = (int)n;
+    return TRUE;
+}
+
+BOOL CRenderOptions::Pair(const char* psz, int nMin, int nMax, int* pnFirst, int* pnSecond, char chSep)
+{
+    const char* pSep = strchr(psz, chSep);
+    if (pSep == NULL)
+        return FALSE;
+    CString strFirst = CString(psz).Left((int)(pSep - psz));
+    return Number(strFirst, nMin, nMax, pnFirst) && Number(pSep + 1, nMin, nMax, pnSecond);
+}
+
+BOOL CRenderOptions::TakeValue(const char* pszName, const char* v)
+{
+    int a = 0, b = 0;
+    if (strcmp(pszName, "--pattern") == 0)
+        return Number(v, 0, kPatterns - 1, &m_nPattern) || Fail("--pattern takes 0 to 16, not %s", v);
+    if (strcmp(pszName, "--arrange") == 0)
+        return Number(v, 0, kArrangeModes - 1, &m_nArrange) || Fail("--arrange takes 0 to 8, not %s", v);
+    if (strcmp(pszName, "--static-bpm") == 0)
+        return Number(v, 1, 300, &m_nStaticBpm) || Fail("--static-bpm takes 1 to 300, not %s", v);
+    if (strcmp(pszName, "--dynamic-threshold") == 0)
+        return Number(v, 0, 255, &m_nDynamicThreshold) || Fail("--dynamic-threshold takes 0 to 255, not %s", v);
+    if (strcmp(pszName, "--size") == 0) {
+        if (!Pair(v, 1, kMaxSide, &m_cx, &m_cy, 'x'))
+            return Fail("--size takes WIDTHxHEIGHT, each 1 to 4096, not %s", v);
+        return TRUE;
+    }
+    if (strcmp(pszName, "--seed") == 0) {
+        char* pEnd = NULL;
+        m_nSeed = (unsigned)strtoul(v, &pEnd, 10);
+        return (pEnd != v && *pEnd == '\0') || Fail("--seed takes a whole number, not %s", v);
+    }
+    if (strcmp(pszName, "--back") == 0) {
+        char* pEnd = NULL;
+        unsigned long rgb = strtoul(v, &pEnd, 16);
+        if (pEnd == v || *pEnd != '\0' || strlen(v) != 6)
+            return Fail("--back takes a colour as RRGGBB, not %s", v);
+        m_crBack = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+        m_bBackSet = TRUE;
+        return TRUE;
+    }
+    if (strcmp(pszName, "--hue") == 0)
+        return Number(v, -32768, 32767, &m_nHue) || Fail("--hue takes a whole number of degrees, not %s", v);
+    if (strcmp(pszName, "--hue-range") == 0)
+        return Number(v, -32768, 32767, &m_nHueRange) || Fail("--hue-range takes a whole number, not %s", v);
+    if (strcmp(pszName, "--white") == 0 || strcmp(pszName, "--bright") == 0) {
+        if (!Pair(v, 0, 100, &a, &b, ',') || a > b)
+            return Fail("--white and --bright take MIN,MAX with 0 <= MIN <= MAX <= 100, not %s", v);
+        int& nMin = pszName[2] == 'w' ? m_nWhiteMin : m_nBrightMin;
+        int& nMax = pszName[2] == 'w' ? m_nWhiteMax : m_nBrightMax;
+        nMin = a;
+        nMax = b;
+        return TRUE;
+    }
+    if (strcmp(pszName, "--frames") == 0) {
+        if (!Number(v, 1, 0x7FFFFFFF, &a))
+            return Fail("--frames takes a positive number, not %s", v);
+        m_dwMaxFrames = (DWORD)a;
+        return TRUE;
+    }
+    if (strcmp(pszName, "--bmp") == 0) {
+        m_output = OUTPUT_BMP;
+        m_strBmpFolder = v;
+        return TRUE;
+    }
+    if (strcmp(pszName, "--marked") == 0) {
+        for (const char* p = v; *p;) {
+            char* pEnd = NULL;
+            long n = strtol(p, &pEnd, 10);
+            if (pEnd == p || n < 1 || n >= kPatterns || (*pEnd != ',' && *pEnd != '\0'))
+                return Fail("--marked takes patterns 1 to 16 separated by commas, not %s", v);
+            m_bMarked[n] = TRUE;
+            p = *pEnd ? pEnd + 1 : pEnd;
+        }
+        return TRUE;
+    }
+    return Fail("unknown option %s", pszName);
+}
+
+BOOL CRenderOptions::Parse(int argc, char** argv)
+{
+    for (int i = 1; i < argc; i++) {
+        const char* a = argv[i];
+        if (strncmp(a, "--", 2) != 0) {
+            if (!m_strInput.IsEmpty())
+                return Fail("only one sound file, not also %s", a);
+            m_strInput = a;
+        } else if (strcmp(a, "--mono") == 0) {
+            m_bMono = TRUE;
+        } else if (strcmp(a, "--invert") == 0) {
+            m_bInvert = TRUE;
+        } else if (strcmp(a, "--no-shapes") == 0) {
+            m_bDrawShapes = FALSE;
+        } else if (strcmp(a, "--hashes") == 0) {
+            m_output = OUTPUT_HASHES;
+        } else if (strcmp(a, "--quiet") == 0) {
+            m_bQuiet = TRUE;
+        } else if (i + 1 >= argc) {
+            return Fail("%s needs a value", a);
+        } else if (!TakeValue(a, argv[++i])) {
+            return FALSE;
+        }
+    }
+    if (m_strInput.IsEmpty())
+        return Fail("no sound file given%s", "");
+    if (m_bInvert && !m_bBackSet)
+        m_crBack = RGB(255, 255, 255);   // as the invert key does
+    return TRUE;
+}

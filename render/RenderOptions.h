@@ -1,0 +1,39 @@
+// CRenderOptions: what an offline render is asked for on its command line.
+#pragma once
+#include <afxwin.h>
+
+class CRenderOptions
+{
+public:
+    enum Output { OUTPUT_RAW, OUTPUT_BMP, OUTPUT_HASHES };
+
+    // FALSE with m_strError set when the command line can't be used.
+    BOOL Parse(int argc, char** argv);
+    static const char* Usage();
+
+    CString m_strInput;
+    int m_nPattern = 1;
+    int m_nArrange = 0;
+    BOOL m_bMarked[17] = {};        // patterns marked for the Arrange modes' choice
+    int m_cx = 640, m_cy = 480;
+    unsigned m_nSeed = 1;
+    BOOL m_bBackSet = FALSE;
+    COLORREF m_crBack = 0;
+    int m_nHue = 180, m_nHueRange = 5;
+    int m_nWhiteMin = 0, m_nWhiteMax = 5;
+    int m_nBrightMin = 40, m_nBrightMax = 100;
+    BOOL m_bMono = FALSE, m_bInvert = FALSE, m_bDrawShapes = TRUE;
+    int m_nStaticBpm = 140;
+    int m_nDynamicThreshold = 200;
+    Output m_output = OUTPUT_RAW;
+    CString m_strBmpFolder;
+    DWORD m_dwMaxFrames = 0;        // 0: the whole file
+    BOOL m_bQuiet = FALSE;
+    CString m_strError;
+
+private:
+    BOOL Fail(LPCSTR pszFormat, LPCSTR pszArg);
+    BOOL TakeValue(const char* pszName, const char* pszValue);
+    static BOOL Number(const char* psz, int nMin, int nMax, int* pn);
+    static BOOL Pair(const char* psz, int nMin, int nMax, int* pnFirst, int* pnSecond, char chSep);
+};
