@@ -14,15 +14,24 @@ int Complain(LPCSTR pszText, int nCode)
     return nCode;
 }
 
-// Progress on standard error, at most about twice a second.
-void ShowProgress(DWORD dwDone, DWORD dwTotal, DWORD& dwLastTick, BOOL bLast)
+// A progress bar on standard error, redrawn at most about twice a second, with the speed against real time.
+void ShowProgress(DWORD dwDone, DWORD dwTotal, DWORD dwStartTick, DWORD& dwLastTick, BOOL bLast)
 {
     const DWORD dwNow = ::GetTickCount();
     if (!bLast && dwNow - dwLastTick < 500)
         return;
     dwLastTick = dwNow;
-    fprintf(stderr, "\rframe %lu of %lu (%lu %%)%s", (unsigned long)dwDone, (unsigned long)dwTotal,
-            (unsigned long)(dwTotal ? dwDone * 100ull / dwTotal : 100), bLast ? "\n" : "");
+    const int nWidth = 30;
+    const int nFilled = dwTotal ? (int)(dwDone * (unsigned long long)nWidth / dwTotal) : nWidth;
+    char szBar[nWidth + 1];
+    for (int i = 0; i < nWidth; i++)
+        szBar[i] = i < nFilled ? '#' : '-';
+    szBar[nWidth] = '\0';
+    const double dSeconds = (dwNow - dwStartTick) / 1000.0;
+    const double dSpeed = dSeconds > 0 ? dwDone / 55.125 / dSeconds : 0;
+    fprintf(stderr, "\r[%s] %3lu %%  frame %lu of %lu, %.1f times real time%s", szBar,
+            (unsigned long)(dwTotal ? dwDone * 100ull / dwTotal : 100), (unsigned long)dwDone,
+            (unsigned long)dwTotal, dSpeed, bLast ? "\n" : "");
     fflush(stderr);
 }
 }
@@ -48,13 +57,14 @@ int main(int argc, char** argv)
     if (opt.m_dwMaxFrames && opt.m_dwMaxFrames < dwTotal)
         dwTotal = opt.m_dwMaxFrames;
     short samples[CWaveFile::BLOCK];
-    DWORD dwLastTick = 0;
+    const DWORD dwStartTick = ::GetTickCount();
+    DWORD dwLastTick = dwStartTick;
     for (DWORD n = 0; n < dwTotal && wave.ReadBlock(samples); n++) {
         renderer.RenderBlock(samples, n);
         if (!sink.Write(renderer.Canvas(), n + 1))
             return Complain(sink.m_strError, EXIT_OUTPUT);
         if (!opt.m_bQuiet)
-            ShowProgress(n + 1, dwTotal, dwLastTick, n + 1 == dwTotal);
+            ShowProgress(n + 1, dwTotal, dwStartTick, dwLastTick, n + 1 == dwTotal);
     }
     if (!sink.Finish())
         return Complain(sink.m_strError, EXIT_OUTPUT);

@@ -1,0 +1,173 @@
+"""The offline renderer and scripts/render.sh: the same frames for the same seed and sound, the live display's
+picture for a steady level, golden frame hashes of every pattern, and clear refusals of bad input."""
+import math
+import os
+import subprocess
+import tempfile
+import unittest
+import wave
+
+from kvharness import REPO, KvTestCase, Picture, make_dc_wav, run
+from test_patterns import problems_of_pattern2, problems_of_pattern5
+
+RENDER = os.environ.get("KV_RENDER", "")
+GOLDEN = os.path.join(os.path.dirname(__file__), "golden", "frame-hashes.txt")
+GOLDEN_FRAMES = 60
+GOLDEN_SIZE = "320x240"
+GOLDEN_SEED = 7
+DC_SAMPLE = 16448            # level 128
+BLOCK = 200
+
+
+def reference_wav(path, blocks):
+    """A fixed signal for the golden frames: each block of 200 samples holds one value, stepping through levels
+    0 to 255 so that silences, loud buffers and deltas above 10, 30, 50, 100 and 200 all occur."""
+    levels = [0, 40, 200, 90, 255, 120, 10, 180, 60, 230, 0, 150]
+    with wave.open(path, "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(11025)
+        frames = bytearray()
+        for k in range(blocks):
+            level = levels[(k // 3) % len(levels)] if k % 7 else levels[k % len(levels)]
+            sample = (level * 128 + 64) * (1 if k % 2 else -1) if level else 0
+            frames += sample.to_bytes(2, "little", signed=True) * BLOCK
+        w.writeframes(bytes(frames))
+    return path
+
+
+def read_golden():
+    table = {}
+    with open(GOLDEN) as f:
+        for line in f:
+            if line.strip() and not line.startswith("#"):
+                pattern, frame, value = line.split()
+                table[int(pattern), int(frame)] = value
+    return table
+
+
+class RenderTest(KvTestCase):
+
+    def setUp(self):
+        super().setUp()
+        self.assertTrue(RENDER and os.path.isfile(RENDER), "KV_RENDER not set or missing: %r" % RENDER)
+
+    def render(self, wav, *args, check=True):
+        """Runs the renderer; its standard error goes through a file, since with both outputs on pipes each
+        Wine run takes some 15 s longer to be seen ending."""
+        with tempfile.TemporaryFile(dir=self.workdir) as err:
+            result = subprocess.run(["wine", RENDER, "--quiet", *map(str, args), wav], stdout=subprocess.PIPE,
+                                    stderr=err, timeout=600)
+            err.seek(0)
+            result.stderr = err.read()
+        if check:
+            self.assertEqual(result.returncode, 0, result.stderr.decode(errors="replace"))
+        return result
+
+    def hashes(self, wav, *args):
+        return self.render(wav, "--hashes", *args).stdout.decode().split()
+
+    def wav(self, name):
+        return os.path.join(self.workdir, name)
+
+    def test_same_seed_and_sound_give_the_same_frames(self):
+        sound = reference_wav(self.wav("ref.wav"), 80)
+        first = self.hashes(sound, "--pattern", 4, "--seed", 11)
+        self.assertEqual(len(first), 80)
+        self.assertEqual(self.hashes(sound, "--pattern", 4, "--seed", 11), first)
+        other = self.hashes(sound, "--pattern", 4, "--seed", 12)
+        self.assertNotEqual(other[1:], first[1:], "pattern 4 scatters its dots by the random sequence")
+
+    def test_a_steady_level_gives_the_live_displays_picture(self):
+        """The live test sees pattern 2 and pattern 5 chosen during a steady level 128; here the render starts on
+        pattern 0 and Static 1sec with only that pattern marked switches to it after a second of the same level.
+        The last frame (at 2.5 s) is held to the very same expectations as the live screenshots."""
+        sound = make_dc_wav(self.wav("dc.wav"), DC_SAMPLE, 2.5)
+        for pattern, problems_of in ((2, problems_of_pattern2), (5, problems_of_pattern5)):
+            with self.subTest(pattern=pattern):
+                folder = self.wav("frames%d" % pattern)
+                self.render(sound, "--pattern", 0, "--arrange", 5, "--marked", pattern, "--bmp", folder)
+                frames = sorted(os.listdir(folder))
+                self.assertEqual(len(frames), int(2.5 * 11025) // BLOCK)
+                picture = Picture(os.path.join(folder, frames[-1]), (0, 0, 640, 480))
+                self.assertEqual(problems_of(picture), [])
+
+    def test_golden_frames_of_every_pattern(self):
+        """Every pattern rendered from a fixed signal and seed gives the frames it gave when the table was made.
+        A change of picture that is meant: KV_UPDATE_GOLDEN=1 bash scripts/test.sh -R e2e.test_render"""
+        sound = reference_wav(self.wav("golden.wav"), GOLDEN_FRAMES)
+        found = {}
+        for pattern in range(17):
+            values = self.hashes(sound, "--pattern", pattern, "--size", GOLDEN_SIZE, "--seed", GOLDEN_SEED)
+            found.update({(pattern, frame + 1): value for frame, value in enumerate(values)})
+        if os.environ.get("KV_UPDATE_GOLDEN") == "1":
+            with open(GOLDEN, "w") as f:
+                f.write("# pattern frame hash: %d frames of each pattern at %s, seed %d (see test_render.py)\n"
+                        % (GOLDEN_FRAMES, GOLDEN_SIZE, GOLDEN_SEED))
+                for (pattern, frame), value in sorted(found.items()):
+                    f.write("%d %d %s\n" % (pattern, frame, value))
+            self.skipTest("golden table written anew: %s" % GOLDEN)
+        expected = read_golden()
+        self.assertEqual(len(found), 17 * GOLDEN_FRAMES)
+        changed = {}
+        for key in sorted(expected):
+            if found.get(key) != expected[key]:
+                changed.setdefault(key[0], key[1])
+        self.assertEqual(changed, {}, "pattern: first frame that differs from the golden table")
+
+    def test_bad_sound_files_are_refused_with_their_reason(self):
+        stereo = self.wav("stereo.wav")
+        run(["sox", "-D", "-n", "-r", "44100", "-c", "2", "-b", "16", stereo, "synth", "1", "sine", "440"], check=True)
+        with open(make_dc_wav(self.wav("whole.wav"), DC_SAMPLE, 2), "rb") as f:
+            whole = f.read()
+        cut = self.wav("cut.wav")
+        with open(cut, "wb") as f:
+            f.write(whole[:len(whole) // 2])
+        cases = {"missing": (self.wav("none.wav"), "none.wav"), "stereo": (stereo, "not 16-bit mono PCM at 11025 Hz"),
+                 "cut": (cut, "cut short")}
+        for name, (path, reason) in cases.items():
+            with self.subTest(name=name):
+                result = self.render(path, check=False)
+                self.assertNotEqual(result.returncode, 0)
+                self.assertIn(reason, result.stderr.decode(errors="replace"))
+                self.assertEqual(result.stdout, b"", "no frames from a file that can't be used")
+
+
+class RenderScriptTest(KvTestCase):
+    """scripts/render.sh: a song in, an H.264 video with the song's sound out, and nothing left on failure."""
+
+    def render_script(self, song, out, *args):
+        with tempfile.TemporaryFile(mode="w+", dir=self.workdir) as err:
+            result = subprocess.run(["bash", os.path.join(REPO, "scripts", "render.sh"), song, out, *map(str, args)],
+                                    stdout=subprocess.DEVNULL, stderr=err, text=True, timeout=900)
+            err.seek(0)
+            result.stderr = err.read()
+        return result
+
+    def test_a_song_becomes_a_video_and_bad_songs_leave_nothing(self):
+        song = os.path.join(self.workdir, "song.ogg")
+        run(["sox", "-D", "-n", "-r", "44100", "-c", "2", song, "synth", "3", "square", "110", "vol", "0.8"], check=True)
+        out = os.path.join(self.workdir, "video.mp4")
+        result = self.render_script(song, out, "--pattern", 3, "--size", "320x240")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        print(result.stderr.strip().splitlines()[-1])
+        streams = run(["ffprobe", "-v", "error", "-show_entries", "stream=codec_name,width,height,r_frame_rate,nb_frames",
+                       "-of", "csv=p=0", out], check=True).stdout.split()
+        # 3 s at 11025 Hz is 165 whole blocks of 200 samples: 165 frames at 11025 / 200 = 441 / 8 a second.
+        self.assertIn("h264,320,240,441/8,165", streams)
+        self.assertTrue(any(s.startswith("aac") for s in streams), streams)
+
+        garbage = os.path.join(self.workdir, "noise.mp3")
+        with open(garbage, "wb") as f:
+            f.write(os.urandom(4000))
+        for bad in (os.path.join(self.workdir, "missing.ogg"), garbage):
+            with self.subTest(song=os.path.basename(bad)):
+                target = os.path.join(self.workdir, "bad.mp4")
+                result = self.render_script(bad, target)
+                self.assertNotEqual(result.returncode, 0)
+                self.assertIn("render:", result.stderr)
+                self.assertFalse(os.path.exists(target), "a partial video was left behind")
+
+
+if __name__ == "__main__":
+    unittest.main()
