@@ -112,6 +112,7 @@ void CKalvora::OnDestroy()
 {
     CFrameWnd::OnDestroy();
     StopWaveIn();
+    m_stats.Save();
     if (m_hAccel)
         ::DestroyAcceleratorTable(m_hAccel);
     m_hAccel = NULL;

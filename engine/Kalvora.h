@@ -4,6 +4,7 @@
 #include "patterns/Patterns.h"
 #include "sound/MusicAnalyzer.h"
 #include "engine/KvMessages.h"
+#include "engine/FrameStats.h"
 
 class CKalvora : public CFrameWnd, public CPatternCanvas
 {
@@ -119,6 +120,8 @@ public:
     HICON m_hIcon;
     // Off-screen target of an offline render, which has no window; NULL for the live display.
     CDC* m_pOffscreenDC;
+    // Frame cost and delay; records only in benchmark builds.
+    CFrameStats m_stats;
 
     DECLARE_MESSAGE_MAP()
 

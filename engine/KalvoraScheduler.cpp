@@ -24,7 +24,9 @@ BOOL CKalvora::RenderFrame()
     if (!gate.Lock(0))
         return TRUE;   // no new sound since the last frame
     CClientDC dc(this);
+    m_stats.FrameStart();
     ComposeFrame(::timeGetTime(), &dc);
+    m_stats.FrameEnd(m_nPattern, m_rcClient.right);
     return TRUE;
 }
 

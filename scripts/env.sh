@@ -120,7 +120,17 @@ kv_build_and_start() {
 start_all() {
   make_tmp
   kv_log "private folder $KV_TMP"
-  start_xvfb && start_pulse && start_wineserver && make_prefix
+  start_xvfb && start_pulse && start_wineserver && make_prefix && hold_desktop
+}
+
+# Wine's desktop process ends a few seconds after its last program; a program started meanwhile waits for it
+# to end and start again (up to 20 s). One idle program that stays connected keeps it for the whole run.
+hold_desktop() {
+  local probe
+  probe="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/tests/kvprobe.exe"
+  [[ -f "$probe" ]] || return 0
+  wine "$probe" hold 86400000 >/dev/null 2>&1 &
+  KV_PIDS+=("$!")
 }
 
 kv_stop_pid() {

@@ -123,6 +123,7 @@ LRESULT CKalvora::OnWimData(WPARAM, LPARAM lParam)
         const short* pSamples = (const short*)((LPBYTE)pHdr + kHeaderBytes);
         m_analyzer.AddSample(pSamples[kAnalysedSample]);
         m_evSound.SetEvent();
+        m_stats.BufferArrived();
         FreeWaveBlock(m_nDoneBlock);
         m_nDoneBlock = (m_nDoneBlock + 1) % kBlocks;
         m_dwLastSound = ::timeGetTime();

@@ -193,6 +193,7 @@ int Usage()
                  "       kvprobe post <class|*> <title|*> <msg> <wparam> <lparam>\n"
                  "       kvprobe wait|waitgone <class|*> <title|*> <timeout ms>\n"
                  "       kvprobe list\n"
+                 "       kvprobe hold <ms>\n"
                  "       kvprobe waveinerror <code>\n");
     return kUsage;
 }
@@ -228,10 +229,24 @@ bool KnownWindowCommand(const char* command)
 
 }  // namespace
 
+// Stays connected to the desktop for the given time without using the processor, so that Wine's desktop
+// process doesn't end between two short-lived test programs and make the next one wait for its restart.
+int Hold(const char* msText)
+{
+    long long ms;
+    if (!ParseNumber(msText, &ms))
+        return kUsage;
+    FindWindowA(nullptr, nullptr);
+    Sleep(static_cast<DWORD>(ms));
+    return kFound;
+}
+
 int main(int argc, char** argv)
 {
     if (argc == 2 && std::strcmp(argv[1], "list") == 0)
         return List();
+    if (argc == 3 && std::strcmp(argv[1], "hold") == 0)
+        return Hold(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "waveinerror") == 0)
         return WaveInErrorText(argv[2]);
     if (argc == 5 && std::strcmp(argv[1], "wait") == 0)
