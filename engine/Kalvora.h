@@ -35,7 +35,7 @@ public:
     int StaticPeriod(int nMode) const;
 
     // Sound input. Start and stop are the user's (and the window's) wishes; while capture is wanted, a device
-    // that stalls or fails is closed and reopened quietly, every two seconds, until buffers flow again.
+    // that stalls or fails is closed and reopened quietly, every second and a half, until buffers flow again.
     BOOL StartWaveIn();
     BOOL StopWaveIn();
     MMRESULT AddWaveBuffer();

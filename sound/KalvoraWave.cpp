@@ -16,7 +16,7 @@ volatile LONG CKalvora::s_nLiveWaveBlocks = 0;
 namespace {
 const DWORD kStallMs = 1000;        // no buffer back for this long: the device has gone
 const DWORD kFirstSoundMs = 5000;   // a freshly opened device may take seconds before its first buffer
-const DWORD kRetryMs = 2000;
+const DWORD kRetryMs = 1500;
 }
 
 BOOL CKalvora::StartWaveIn()

@@ -300,10 +300,10 @@ TEST_F(Capture, AStalledDeviceIsReopenedQuietlyAndAPauseEndsTheRetries)
     EXPECT_EQ(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL) << "a stalled device is closed";
     EXPECT_EQ(CKalvora::GetLiveWaveBlocks(), 0);
     EXPECT_FALSE(m_pDisplay->m_bRecording);
-    // The next try comes two seconds later, not before.
-    m_pDisplay->WatchCapture(dwNow + 3000);
+    // The next try comes one and a half seconds later, not before.
+    m_pDisplay->WatchCapture(dwNow + 2500);
     EXPECT_EQ(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL);
-    m_pDisplay->WatchCapture(dwNow + 3500);
+    m_pDisplay->WatchCapture(dwNow + 3000);
     EXPECT_NE(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL);
     EXPECT_TRUE(PumpUntilSound(kDeadlineMs)) << "capture did not come back after the reopening";
     EXPECT_EQ(CKalvora::GetLiveWaveBlocks(), 5);
