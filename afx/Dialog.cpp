@@ -1,6 +1,7 @@
 // CDialog: the dialog procedure that feeds the message map, OK/Cancel and data exchange.
 #include "Dialog.h"
 #include "DataExchange.h"
+#include "Bitmap.h"
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParent) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParent) {}
 
@@ -80,4 +81,13 @@ BOOL CDialog::UpdateData(BOOL bSaveAndValidate)
     CDataExchange dx(this, bSaveAndValidate);
     DoDataExchange(&dx);
     return !dx.m_bFailed;
+}
+
+BOOL CDialog::ShowPicture(int nIDC, CBitmap& bitmap, UINT nIDBitmap)
+{
+    HWND hPicture = ::GetDlgItem(m_hWnd, nIDC);
+    if (hPicture == NULL || !bitmap.LoadBitmap(nIDBitmap))
+        return FALSE;
+    ::SendMessageA(hPicture, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)bitmap.m_hObject);
+    return TRUE;
 }

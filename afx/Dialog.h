@@ -3,6 +3,7 @@
 #include "Wnd.h"
 
 class CDataExchange;
+class CBitmap;
 
 class CDialog : public CWnd
 {
@@ -13,6 +14,9 @@ public:
     void EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }
     // Controls to fields (TRUE, validating) or fields to controls (FALSE).
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+    // Loads a bitmap resource into bitmap and shows it in picture control nIDC. The control only borrows
+    // it: bitmap, a member of the dialog, deletes it once the window is gone.
+    BOOL ShowPicture(int nIDC, CBitmap& bitmap, UINT nIDBitmap);
 
     BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 

@@ -6,4 +6,9 @@ class CAboutDlg : public CDialog
 {
 public:
     CAboutDlg();
+
+protected:
+    BOOL OnInitDialog() override;
+
+    CBitmap m_bmpPicture;   // owned here; the picture control only shows it
 };

@@ -1,8 +1,15 @@
-// CArrangeDlg: dialog 146 and its two checked number fields.
+// CArrangeDlg: dialog 146, its two pictures and its two checked number fields.
 #include "panel/ArrangeDlg.h"
 #include "res/resource.h"
 
 CArrangeDlg::CArrangeDlg(CWnd* pParent) : CDialog(IDD_ARRANGE_USER, pParent), m_nDynamic(0), m_nStatic(0) {}
+
+BOOL CArrangeDlg::OnInitDialog()
+{
+    ShowPicture(IDC_DYNAMIC_LEGEND, m_bmpLegend, IDB_DYNAMIC_LEGEND);
+    ShowPicture(IDC_ARRANGE_TITLE, m_bmpTitle, IDB_ARRANGE_TITLE);
+    return CDialog::OnInitDialog();
+}
 
 void CArrangeDlg::DoDataExchange(CDataExchange* pDX)
 {

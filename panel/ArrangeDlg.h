@@ -11,5 +11,10 @@ public:
     UINT m_nStatic;    // 1..300 beats per minute
 
 protected:
+    BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
+
+    // The two pictures: the dialog owns them, its picture controls only show them.
+    CBitmap m_bmpLegend;
+    CBitmap m_bmpTitle;
 };

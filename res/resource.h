@@ -10,6 +10,9 @@
 #define IDD_ARRANGE_USER       146
 #define IDC_DYNAMIC_USER       1000
 #define IDC_STATIC_USER        1001
+#define IDC_DYNAMIC_LEGEND     1002   // picture controls: each dialog shows and owns its bitmap
+#define IDC_ARRANGE_TITLE      1003
+#define IDC_ABOUT_PICTURE      1004
 
 #define IDB_PANEL              155
 #define IDB_PATTERN_ICONS      154

@@ -1,0 +1,90 @@
+// Unit tests of the program's dialogs with real dialog windows: the pictures they show and free.
+#include <gtest/gtest.h>
+#include <afxwin.h>
+#include <psapi.h>
+
+#include <vector>
+
+#include "app/AboutDlg.h"
+#include "panel/ArrangeDlg.h"
+
+namespace {
+
+BOOL CALLBACK CollectPicture(HWND hChild, LPARAM lParam)
+{
+    if ((::GetWindowLongA(hChild, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) {
+        HGDIOBJ hImage = (HGDIOBJ)::SendMessageA(hChild, STM_GETIMAGE, IMAGE_BITMAP, 0);
+        ((std::vector<HGDIOBJ>*)lParam)->push_back(hImage);
+    }
+    return TRUE;
+}
+
+// A dialog as the user cancels it at once; it notes the bitmaps its pictures showed.
+template <class TDialog>
+class CCancelledDlg : public TDialog
+{
+public:
+    std::vector<HGDIOBJ> m_pictures;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        BOOL bResult = TDialog::OnInitDialog();
+        ::EnumChildWindows(this->m_hWnd, CollectPicture, (LPARAM)&m_pictures);
+        this->PostMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return bResult;
+    }
+};
+
+SIZE_T ResidentBytes()
+{
+    PROCESS_MEMORY_COUNTERS pmc = {};
+    pmc.cb = sizeof(pmc);
+    return ::GetProcessMemoryInfo(::GetCurrentProcess(), &pmc, sizeof(pmc)) ? pmc.WorkingSetSize : 0;
+}
+
+// Opens and cancels a dialog a few times to settle, then nRounds times more; afterwards no bitmap it
+// showed may still exist, and resident memory must be within 1 MB of where it was after the first few.
+template <class TDialog>
+void ExpectOpenAndCancelLeavesNothing(int nRounds, size_t nPictures)
+{
+    const int kWarmUp = 5;
+    std::vector<HGDIOBJ> shown;
+    SIZE_T nBefore = 0;
+    LONG nLive = 0;
+    for (int i = 0; i < kWarmUp + nRounds; i++) {
+        if (i == kWarmUp) {
+            nBefore = ResidentBytes();
+            nLive = CGdiObject::GetLiveCount();
+        }
+        CCancelledDlg<TDialog> dlg;
+        ASSERT_EQ(dlg.DoModal(), IDCANCEL);
+        ASSERT_EQ(dlg.m_pictures.size(), nPictures);
+        for (HGDIOBJ h : dlg.m_pictures) {
+            ASSERT_NE(h, (HGDIOBJ)NULL) << "a picture without its bitmap";
+            shown.push_back(h);
+        }
+    }
+    SIZE_T nAfter = ResidentBytes();
+    printf("resident memory over %d opens and cancels: %lu kB before, %lu kB after\n", nRounds,
+           (unsigned long)(nBefore / 1024), (unsigned long)(nAfter / 1024));
+    EXPECT_EQ(CGdiObject::GetLiveCount(), nLive);
+    int nAlive = 0;
+    for (HGDIOBJ h : shown)
+        if (::GetObjectType(h) != 0)
+            nAlive++;
+    EXPECT_EQ(nAlive, 0) << "bitmaps outlived their dialogs";
+    EXPECT_LT(nAfter, nBefore + 1024 * 1024) << "grew by " << (long)(nAfter - nBefore) / 1024 << " kB";
+}
+
+} // namespace
+
+TEST(DialogPictures, ArrangeDialogFreesLegendAndTitleStrip)
+{
+    ExpectOpenAndCancelLeavesNothing<CArrangeDlg>(100, 2);
+}
+
+TEST(DialogPictures, AboutBoxFreesItsPicture)
+{
+    ExpectOpenAndCancelLeavesNothing<CAboutDlg>(20, 1);
+}
