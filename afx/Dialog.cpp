@@ -7,8 +7,9 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParent) : m_nIDTemplate(nIDTemplate), 
 
 INT_PTR CDialog::DoModal()
 {
-    HWND hParent = m_pParentWnd ? m_pParentWnd->m_hWnd : NULL;
-    return ::DialogBoxParamW(::GetModuleHandleA(NULL), MAKEINTRESOURCEW(m_nIDTemplate), hParent, DlgProc,
+    // The dialog manager disables the owner until the dialog ends: the user can't reach it meanwhile.
+    HWND hOwner = GetSafeOwner(m_pParentWnd);
+    return ::DialogBoxParamW(::GetModuleHandleA(NULL), MAKEINTRESOURCEW(m_nIDTemplate), hOwner, DlgProc,
                              (LPARAM)this);
 }
 

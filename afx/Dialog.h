@@ -10,6 +10,7 @@ class CDialog : public CWnd
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParent = NULL);
 
+    // Runs the dialog over its parent, or over the thread's main window when it has none.
     virtual INT_PTR DoModal();
     void EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }
     // Controls to fields (TRUE, validating) or fields to controls (FALSE).

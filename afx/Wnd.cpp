@@ -134,6 +134,22 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner)
     ::SetWindowPos(m_hWnd, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+HWND CWnd::GetSafeOwner(CWnd* pParent)
+{
+    if (pParent && pParent->m_hWnd)
+        return pParent->m_hWnd;
+    CWnd* pMain = AfxGetMainWnd();
+    HWND hMain = pMain ? pMain->m_hWnd : NULL;
+    // A modal dialog disables the main window it runs over; the box then belongs to the dialog.
+    HWND hPopup = hMain ? ::GetLastActivePopup(hMain) : NULL;
+    if (hPopup && ::IsWindowVisible(hPopup) && ::IsWindowEnabled(hPopup))
+        return hPopup;
+    HWND hActive = ::GetActiveWindow();
+    if (hActive && ::IsWindowEnabled(hActive))
+        return hActive;
+    return hMain && ::IsWindowVisible(hMain) ? hMain : NULL;
+}
+
 LRESULT CWnd::Default()
 {
     return DefWindowProc(m_msgCur.message, m_msgCur.wParam, m_msgCur.lParam);

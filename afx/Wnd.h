@@ -55,6 +55,9 @@ public:
     UINT_PTR SetTimer(UINT_PTR nID, UINT nElapse) { return ::SetTimer(m_hWnd, nID, nElapse, NULL); }
     BOOL KillTimer(UINT_PTR nID) { return ::KillTimer(m_hWnd, nID); }
     CWnd* GetParent() const { return FromHandlePermanent(::GetParent(m_hWnd)); }
+    // The owner for a modal dialog or message box of the calling thread: pParent when given, otherwise
+    // the window the user works in (the main window, or the modal popup that runs over it). NULL: none.
+    static HWND GetSafeOwner(CWnd* pParent = NULL);
 
     BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 

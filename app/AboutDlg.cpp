@@ -2,7 +2,7 @@
 #include "app/AboutDlg.h"
 #include "res/resource.h"
 
-CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
+CAboutDlg::CAboutDlg(CWnd* pParent) : CDialog(IDD_ABOUTBOX, pParent) {}
 
 BOOL CAboutDlg::OnInitDialog()
 {

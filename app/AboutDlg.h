@@ -5,7 +5,7 @@
 class CAboutDlg : public CDialog
 {
 public:
-    CAboutDlg();
+    explicit CAboutDlg(CWnd* pParent = NULL);
 
 protected:
     BOOL OnInitDialog() override;

@@ -185,6 +185,6 @@ LRESULT CKalvoraApp::OnToggleCtrl(WPARAM, LPARAM)
 
 void CKalvoraApp::OnAppAbout()
 {
-    CAboutDlg dlg;
+    CAboutDlg dlg(m_pMainWnd);   // over the control window, which it disables while it is up
     dlg.DoModal();
 }

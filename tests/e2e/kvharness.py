@@ -95,6 +95,19 @@ def window_title(cls="*", title="*"):
     return out if code == 0 else None
 
 
+def owner(cls="*", title="*"):
+    """The handle of the window that owns a top-level window, as an int (0 when it has none); None when the
+    window is missing."""
+    code, out = probe("owner", cls, title)
+    return int(out, 16) if code == 0 and out else None
+
+
+def enabled(cls="*", title="*"):
+    """True when the window takes input, False while it is disabled; None when it is missing."""
+    code, out = probe("enabled", cls, title)
+    return out == "1" if code == 0 else None
+
+
 def children(cls="*", title="*"):
     """A window's children as dicts with id, cls, text, rect (screen) and style; None when the window is missing."""
     code, out = probe("children", cls, title)

@@ -4,8 +4,8 @@ import time
 import unittest
 
 from kvharness import (CONTROL_CLASS, CONTROL_TITLE, DISPLAY_TITLE, MESSAGE_BOX_CLASS, KvTestCase,
-                       click_at, client_rect, key, list_windows, post, region_pixels, run, screenshot,
-                       wait_window, window_title, x_focus)
+                       click_at, client_rect, close_window, enabled, find_window, key, list_windows, owner, post,
+                       region_pixels, run, screenshot, wait_window, window_title, x_focus)
 
 START_TIMEOUT = 30.0
 SPLASH_SIZE = (354, 267)
@@ -129,6 +129,23 @@ class SplashAboutTest(KvTestCase):
             if pixels != silent or time.monotonic() > deadline:
                 return pixels
             time.sleep(0.3)
+
+    def test_about_box_is_owned_by_the_control_window_and_disables_it_while_up(self):
+        program = self.start_kalvora()
+        self.assertTrue(program.wait_control(START_TIMEOUT), "control window never appeared\n" + program.log())
+        control = find_window(CONTROL_CLASS, CONTROL_TITLE)
+        self.assertTrue(enabled(CONTROL_CLASS, CONTROL_TITLE))
+
+        self.assertTrue(post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, ID_APP_ABOUT, 0))
+        self.assertTrue(wait_window(MESSAGE_BOX_CLASS, "*", 15), "About box never opened")
+        self.assertEqual(owner(MESSAGE_BOX_CLASS, "*"), control, "the About box belongs to the control window")
+        self.assertFalse(enabled(CONTROL_CLASS, CONTROL_TITLE), "the control window stays usable under the box")
+
+        self.assertTrue(close_window(MESSAGE_BOX_CLASS, "*"))
+        self.assertTrue(wait_window(MESSAGE_BOX_CLASS, "*", 10, present=False), "About box did not close")
+        self.assertTrue(enabled(CONTROL_CLASS, CONTROL_TITLE), "the control window stayed disabled")
+        self.assertTrue(program.close())
+        self.assertTrue(program.wait_exit(5), "program did not quit after the About box")
 
     def test_click_during_splash_closes_it_at_once_and_is_not_passed_on(self):
         program, control = self.start_with_splash()

@@ -74,6 +74,19 @@ int Window(HWND hwnd)
     return kFound;
 }
 
+// The window that owns this one (a modal box's owner), 0x00000000 when none.
+int Owner(HWND hwnd)
+{
+    return Find(GetWindow(hwnd, GW_OWNER));
+}
+
+// 1 when the window takes mouse and keyboard input, 0 while it is disabled (under a modal box, say).
+int Enabled(HWND hwnd)
+{
+    std::printf("%d\n", IsWindowEnabled(hwnd) ? 1 : 0);
+    return kFound;
+}
+
 int Title(HWND hwnd)
 {
     char text[512];
@@ -189,7 +202,7 @@ int Close(HWND hwnd)
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: kvprobe find|client|window|title|children|close <class|*> <title|*>\n"
+                 "usage: kvprobe find|client|window|title|children|owner|enabled|close <class|*> <title|*>\n"
                  "       kvprobe post <class|*> <title|*> <msg> <wparam> <lparam>\n"
                  "       kvprobe wait|waitgone <class|*> <title|*> <timeout ms>\n"
                  "       kvprobe list\n"
@@ -211,6 +224,10 @@ int OnWindow(const char* command, HWND hwnd, int argc, char** argv)
         return Title(hwnd);
     if (std::strcmp(command, "children") == 0)
         return Children(hwnd);
+    if (std::strcmp(command, "owner") == 0)
+        return Owner(hwnd);
+    if (std::strcmp(command, "enabled") == 0)
+        return Enabled(hwnd);
     if (std::strcmp(command, "close") == 0)
         return Close(hwnd);
     if (std::strcmp(command, "post") == 0 && argc == 7)
@@ -220,7 +237,8 @@ int OnWindow(const char* command, HWND hwnd, int argc, char** argv)
 
 bool KnownWindowCommand(const char* command)
 {
-    static const char* const kCommands[] = {"find", "client", "window", "title", "children", "close", "post"};
+    static const char* const kCommands[] = {"find",  "client",  "window", "title", "children",
+                                            "owner", "enabled", "close",  "post"};
     for (const char* known : kCommands)
         if (std::strcmp(command, known) == 0)
             return true;
