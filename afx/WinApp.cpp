@@ -68,8 +68,9 @@ int CWinApp::WinMainBody(HINSTANCE hInstance, LPSTR, int nCmdShow)
 
 int AfxMessageBox(LPCSTR pszText, UINT nType, UINT)
 {
-    CWnd* pMain = AfxGetMainWnd();
-    HWND hOwner = pMain && ::IsWindowVisible(pMain->m_hWnd) ? pMain->m_hWnd : ::GetActiveWindow();
+    // Owned by the modal window the user is in (a dialog's validation message by the dialog), which
+    // the box disables until it is answered.
+    HWND hOwner = CWnd::GetSafeOwner();
     CString strTitle;
     if (!strTitle.LoadString(AFX_IDS_APP_TITLE))
         strTitle = "Kalvora";

@@ -27,5 +27,5 @@ protected:
 
 CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
-// A message box owned by the calling thread's window, captioned with the program's title.
+// A message box owned by the calling thread's active modal window, captioned with the program's title.
 int AfxMessageBox(LPCSTR pszText, UINT nType = MB_OK, UINT nIDHelp = 0);

@@ -6,8 +6,8 @@ import time
 import unittest
 
 from kvharness import (CONTROL_CLASS, CONTROL_TITLE, MESSAGE_BOX_CLASS, KvTestCase, children, click_at, client_rect,
-                       find_window, key, list_windows, pixel, post, region_pixels, run, screenshot, title_changes,
-                       wait_window, watch_x_title, window_rect, window_title, x_focus, x_window_id)
+                       enabled, find_window, key, list_windows, owner, pixel, post, region_pixels, run, screenshot,
+                       title_changes, wait_window, watch_x_title, window_rect, window_title, x_focus, x_window_id)
 
 START_TIMEOUT = 30.0
 DISPLAY_CLASS = "KalvoraFrame"
@@ -422,11 +422,15 @@ class ControlsTest(KvTestCase):
         self.assertTrue(box, "no validation message box")
         controls = children(MESSAGE_BOX_CLASS, box[0]["title"])
         self.assertIn(text, [c["text"] for c in controls])
+        # The message belongs to the dialog, which can't be used until it is answered.
+        self.assertEqual(owner(MESSAGE_BOX_CLASS, box[0]["title"]), find_window(MESSAGE_BOX_CLASS, ARRANGE_DIALOG))
+        self.assertFalse(enabled(MESSAGE_BOX_CLASS, ARRANGE_DIALOG), "the dialog stays usable under its message")
         ok = [c for c in controls if c["cls"].lower() == "button" and c["text"] == "OK"]
         self.assertEqual(len(ok), 1, controls)
         click_at(*centre(ok[0]["rect"]))
         self.assertTrue(wait_window(MESSAGE_BOX_CLASS, box[0]["title"], 10, present=False), "box stayed")
         self.assertIsNotNone(find_window(MESSAGE_BOX_CLASS, ARRANGE_DIALOG), "dialog closed on a bad value")
+        self.assertTrue(enabled(MESSAGE_BOX_CLASS, ARRANGE_DIALOG), "the dialog stayed disabled")
         time.sleep(0.3)
 
 
