@@ -3,7 +3,10 @@
 #include "DataExchange.h"
 #include "Bitmap.h"
 
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParent) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParent) {}
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParent)
+    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParent), m_bDefaulted(FALSE)
+{
+}
 
 INT_PTR CDialog::DoModal()
 {
@@ -13,26 +16,43 @@ INT_PTR CDialog::DoModal()
                              (LPARAM)this);
 }
 
+namespace {
+// Messages whose answer is the dialog procedure's own result rather than a "handled" flag.
+BOOL AnswersDirectly(UINT msg)
+{
+    return msg == WM_INITDIALOG || (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) ||
+           msg == WM_COMPAREITEM || msg == WM_VKEYTOITEM || msg == WM_CHARTOITEM || msg == WM_QUERYDRAGICON;
+}
+}
+
 INT_PTR CALLBACK CDialog::DlgProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    CWnd* pWnd = FromHandlePermanent(hWnd);
-    if (pWnd == NULL && msg == WM_INITDIALOG) {
-        pWnd = (CDialog*)lParam;
-        pWnd->Attach(hWnd);
+    CDialog* pDlg = (CDialog*)FromHandlePermanent(hWnd);
+    if (pDlg == NULL && msg == WM_INITDIALOG) {
+        pDlg = (CDialog*)lParam;
+        pDlg->Attach(hWnd);
     }
-    if (pWnd == NULL)
+    if (pDlg == NULL)
         return FALSE;
-    LRESULT lResult = pWnd->Dispatch(msg, wParam, lParam);
-    if (msg == WM_INITDIALOG)
+    // Messages sent from inside a handler nest here: each keeps its own verdict.
+    BOOL bOuterDefaulted = pDlg->m_bDefaulted;
+    pDlg->m_bDefaulted = FALSE;
+    LRESULT lResult = pDlg->Dispatch(msg, wParam, lParam);
+    BOOL bHandled = !pDlg->m_bDefaulted;
+    pDlg->m_bDefaulted = bOuterDefaulted;
+    if (AnswersDirectly(msg))
         return (INT_PTR)lResult;
-    // The map's verdict travels in the result: handlers that want the dialog manager's default
-    // processing leave it at zero.
-    return (INT_PTR)lResult;
+    if (!bHandled)
+        return FALSE;   // the dialog manager's default processing follows
+    ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, lResult);
+    return TRUE;
 }
 
 LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM)
 {
-    return 0;   // the dialog manager does the rest
+    // Neither the map nor the handler took the message: the dialog manager does the rest.
+    m_bDefaulted = TRUE;
+    return 0;
 }
 
 BOOL CDialog::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)

@@ -32,5 +32,9 @@ protected:
     CWnd* m_pParentWnd;
 
 private:
+    // Reports to the dialog manager whether the map handled a message (TRUE, its answer in
+    // DWLP_MSGRESULT) or left it to the manager's default processing (FALSE).
     static INT_PTR CALLBACK DlgProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    BOOL m_bDefaulted;   // the message being dispatched reached DefWindowProc
 };

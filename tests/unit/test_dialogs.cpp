@@ -1,4 +1,5 @@
-// Unit tests of the program's dialogs with real dialog windows: the pictures they show and free.
+// Unit tests of the program's dialogs with real dialog windows: the pictures they show and free, and how the
+// dialog manager learns what their maps handled.
 #include <gtest/gtest.h>
 #include <afxwin.h>
 #include <psapi.h>
@@ -7,6 +8,7 @@
 
 #include "app/AboutDlg.h"
 #include "panel/ArrangeDlg.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -77,7 +79,65 @@ void ExpectOpenAndCancelLeavesNothing(int nRounds, size_t nPictures)
     EXPECT_LT(nAfter, nBefore + 1024 * 1024) << "grew by " << (long)(nAfter - nBefore) / 1024 << " kB";
 }
 
+const UINT WM_ASK = WM_APP + 7;
+
+// On opening it asks itself a question, is closed and then confirmed; DoModal tells which ended it.
+class CAskingDlg : public CDialog
+{
+public:
+    CAskingDlg() : CDialog(IDD_ABOUTBOX) {}
+
+    LRESULT m_nAnswer = -1;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        m_nAnswer = SendMessage(WM_ASK);
+        SendMessage(WM_CLOSE);
+        PostMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return TRUE;
+    }
+};
+
+// Answers the question and refuses to be closed.
+class CAnsweringDlg : public CAskingDlg
+{
+public:
+    int m_nCloses = 0;
+
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    LRESULT OnAsk(WPARAM, LPARAM) { return 42; }
+    LRESULT OnClose(WPARAM, LPARAM)
+    {
+        m_nCloses++;
+        return 0;
+    }
+};
+
+BEGIN_MESSAGE_MAP(CAnsweringDlg, CAskingDlg)
+    ON_MESSAGE(WM_ASK, OnAsk)
+    ON_MESSAGE(WM_CLOSE, OnClose)
+END_MESSAGE_MAP()
+
 } // namespace
+
+TEST(DialogProcedure, HandledMessagesAnswerAndKeepTheDialogManagerOut)
+{
+    CAnsweringDlg dlg;
+    EXPECT_EQ(dlg.DoModal(), IDOK) << "a close the map refused still cancelled the dialog";
+    EXPECT_EQ(dlg.m_nCloses, 1);
+    EXPECT_EQ(dlg.m_nAnswer, 42);
+}
+
+TEST(DialogProcedure, UnhandledMessagesGetTheDialogManagersDefault)
+{
+    CAskingDlg dlg;
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL) << "closing a dialog means Cancel when nothing handles it";
+    EXPECT_EQ(dlg.m_nAnswer, 0);
+}
 
 TEST(DialogPictures, ArrangeDialogFreesLegendAndTitleStrip)
 {
