@@ -14,8 +14,8 @@ public:
     INT_PTR DoModal();
     COLORREF GetColor() const { return m_cc.rgbResult; }
 
-    CHOOSECOLORA m_cc;
+    // The 16 custom colours the dialog edits in place; they last for the run of the program.
+    static COLORREF* GetSavedCustomColors();
 
-private:
-    COLORREF m_crCustom[16];
+    CHOOSECOLORA m_cc;
 };

@@ -1,9 +1,11 @@
-// Unit tests of the program's dialogs with real dialog windows: the pictures they show and free, and how the
-// dialog manager learns what their maps handled.
+// Unit tests of the program's dialogs with real dialog windows: the pictures they show and free, how the dialog
+// manager learns what their maps handled, and the colour dialog's custom colours.
 #include <gtest/gtest.h>
 #include <afxwin.h>
+#include <colordlg.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/AboutDlg.h"
@@ -122,7 +124,48 @@ BEGIN_MESSAGE_MAP(CAnsweringDlg, CAskingDlg)
     ON_MESSAGE(WM_CLOSE, OnClose)
 END_MESSAGE_MAP()
 
+BOOL CALLBACK FindVisibleDialog(HWND hWnd, LPARAM lParam)
+{
+    char szClass[16] = "";
+    ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+    if (lstrcmpA(szClass, "#32770") == 0 && ::IsWindowVisible(hWnd)) {
+        *(HWND*)lParam = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Once the colour dialog is up: "Add to Custom Colors" with the colour it shows, then OK.
+void CALLBACK AddCustomColourAndConfirm(HWND, UINT, UINT_PTR nTimer, DWORD)
+{
+    HWND hDlg = NULL;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindVisibleDialog, (LPARAM)&hDlg);
+    if (hDlg == NULL)
+        return;
+    ::KillTimer(NULL, nTimer);
+    ::SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(COLOR_ADD, BN_CLICKED), (LPARAM)::GetDlgItem(hDlg, COLOR_ADD));
+    ::PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)::GetDlgItem(hDlg, IDOK));
+}
+
 } // namespace
+
+TEST(ColourDialog, CustomColoursLastFromOneOpeningToTheNext)
+{
+    const COLORREF crChosen = RGB(12, 34, 56);
+    const COLORREF crWhite = RGB(255, 255, 255);
+    std::fill_n(CColorDialog::GetSavedCustomColors(), 16, crWhite);   // as at the program's start
+    {
+        CColorDialog first(crChosen);
+        ASSERT_NE(first.m_cc.lpCustColors, (COLORREF*)NULL);
+        ::SetTimer(NULL, 0, 50, AddCustomColourAndConfirm);
+        ASSERT_EQ(first.DoModal(), IDOK);
+        ASSERT_EQ(first.m_cc.lpCustColors[0], crChosen) << "the dialog did not add the colour";
+    }
+    CColorDialog second(crWhite);
+    EXPECT_EQ(second.m_cc.lpCustColors[0], crChosen) << "the custom colour was forgotten";
+    for (int i = 1; i < 16; i++)
+        EXPECT_EQ(second.m_cc.lpCustColors[i], crWhite) << "custom colour " << i;
+}
 
 TEST(DialogProcedure, HandledMessagesAnswerAndKeepTheDialogManagerOut)
 {
