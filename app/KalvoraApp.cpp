@@ -90,15 +90,19 @@ BOOL CKalvoraApp::PreTranslateMessage(MSG* pMsg)
     return CWinApp::PreTranslateMessage(pMsg);
 }
 
-BOOL CKalvoraApp::StartRenderThread()
+BOOL CKalvoraApp::StartRenderThread(CProThread* pThread)
 {
     if (HasRenderThreadEnded())
         ForgetRenderThread();   // its display could not start: this is a second try
-    if (m_hRenderThread)
+    if (m_hRenderThread) {
+        if (pThread)
+            pThread->Delete();
         return FALSE;
-    CProThread* pThread = new CProThread;
+    }
+    if (pThread == NULL)
+        pThread = new CProThread;
     if (!pThread->CreateThread(0, 0, NULL, &m_hRenderThread, &m_dwRenderThreadId)) {
-        delete pThread;
+        pThread->Delete();
         return FALSE;
     }
     m_pRenderThread = pThread;   // never dereferenced: the thread deletes it when it ends

@@ -16,9 +16,10 @@ public:
     int ExitInstance() override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
-    // Starts the render thread; FALSE when it runs already or could not start. A thread that ended because
-    // its display could not start (no sound device) may be started again.
-    BOOL StartRenderThread();
+    // Starts the render thread, a new CProThread unless pThread is given (it then belongs to this call);
+    // FALSE when one runs already or it could not start. A thread that ended because its display could not
+    // start (no sound device then) may be started again.
+    BOOL StartRenderThread(CProThread* pThread = NULL);
     // Asks the render thread to close the display and waits until it has ended.
     void StopRenderThread();
     BOOL IsRenderThreadRunning() const;

@@ -7,6 +7,7 @@
 #include "panel/CtrlWindow.h"
 #include "app/KalvoraApp.h"
 #include "engine/KvMessages.h"
+#include "engine/ProThread.h"
 #include "res/resource.h"
 
 namespace {
@@ -174,16 +175,81 @@ TEST(CtrlPanelGeometry, GapsAndMarginsHitNothing)
 
 namespace {
 
+// One message the control window posted to the render thread.
+struct Post {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool operator==(const Post& o) const { return msg == o.msg && wParam == o.wParam && lParam == o.lParam; }
+};
+
+std::ostream& operator<<(std::ostream& os, const Post& p)
+{
+    return os << "{WM_USER+" << (p.msg - WM_USER) << ", " << p.wParam << ", " << p.lParam << "}";
+}
+
+typedef std::vector<Post> Posts;
+
+// Stands in for the render thread: keeps every thread message posted to it, in order, and hands them
+// over on request. It deletes itself when the control window stops it.
+class CPostRecorder : public CProThread
+{
+public:
+    CPostRecorder() : m_hHanded(::CreateEventA(NULL, FALSE, FALSE, NULL)) {}
+    ~CPostRecorder() override { ::CloseHandle(m_hHanded); }
+
+    BOOL InitInstance() override { return TRUE; }
+
+    // Waits for messages until the quit event, which it takes as the real thread would.
+    int Run() override
+    {
+        HANDLE hQuit = theApp.m_evQuit;
+        while (::MsgWaitForMultipleObjects(1, &hQuit, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+            MSG msg;
+            while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+                Keep(msg);
+        }
+        return ExitInstance();
+    }
+
+    // Everything posted since the last call. A marker posted last tells when all of it has arrived.
+    Posts Take()
+    {
+        if (!::PostThreadMessageA(m_nThreadID, kMarker, 0, 0) || ::WaitForSingleObject(m_hHanded, 10000) != WAIT_OBJECT_0)
+            ADD_FAILURE() << "the recorder did not answer";
+        return m_handed;   // written by the recorder before it set the event
+    }
+
+private:
+    static const UINT kMarker = WM_APP + 0x77;
+
+    void Keep(const MSG& msg)
+    {
+        if (msg.message != kMarker) {
+            m_kept.push_back({ msg.message, msg.wParam, msg.lParam });
+            return;
+        }
+        m_handed.swap(m_kept);
+        m_kept.clear();
+        ::SetEvent(m_hHanded);
+    }
+
+    HANDLE m_hHanded;
+    Posts m_kept;
+    Posts m_handed;
+};
+
 class CtrlWindowTest : public ::testing::Test
 {
 protected:
     void TearDown() override
     {
         if (m_pWnd && ::IsWindow(m_hWnd))
-            m_pWnd->DestroyWindow();   // the frame deletes itself
+            m_pWnd->DestroyWindow();   // the frame deletes itself and stops the recorder
+        theApp.StopRenderThread();
     }
 
-    // A control window as the start-up makes it, minus the render thread it would start.
+    // A control window as the start-up makes it, with a recorder where the render thread would be.
     CCtrlWindow* Open(int nMonitors)
     {
         theApp.m_nMonitors = nMonitors;
@@ -196,6 +262,9 @@ protected:
         MSG msg;
         while (::PeekMessageA(&msg, m_hWnd, WMU_START_DISPLAY, WMU_START_DISPLAY, PM_REMOVE)) {
         }
+        m_pRecorder = new CPostRecorder;
+        if (!theApp.StartRenderThread(m_pRecorder))
+            return NULL;
         return m_pWnd;
     }
 
@@ -203,6 +272,13 @@ protected:
     {
         ::SendMessageA(m_hWnd, msg, 0, MAKELPARAM(x, y));
     }
+
+    void Command(UINT nID)
+    {
+        ::SendMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(nID, 1), 0);   // as an accelerator sends it
+    }
+
+    Posts Posted() { return m_pRecorder->Take(); }
 
     HMENU WindowMenu() const
     {
@@ -212,7 +288,14 @@ protected:
     AppStateGuard m_appState;
     CCtrlWindow* m_pWnd = NULL;
     HWND m_hWnd = NULL;
+    CPostRecorder* m_pRecorder = NULL;
 };
+
+const Posts kNothing;
+
+Post Pattern(int i) { return { WMU_SELECT_PATTERN, (WPARAM)i, 0 }; }
+Post Arrange(int j) { return { WMU_SET_ARRANGE, (WPARAM)j, 0 }; }
+Post Place(int nMonitor, int nSize) { return { WMU_PLACE_DISPLAY, (WPARAM)nMonitor, (LPARAM)nSize }; }
 
 // Reads 33-pixel-high blocks of a bitmap resource for comparison with the screen.
 class ResourceBitmap
@@ -324,20 +407,25 @@ TEST_F(CtrlWindowTest, LeftClicksSelectPatternsAndModes)
     Click(WM_LBUTTONDOWN, 440, 80);   // Arrange 6, "Static 5sec"
     EXPECT_EQ(m_pWnd->m_nCurArrange, 6);
     EXPECT_EQ(m_pWnd->m_nCurPattern, 0);
+    EXPECT_EQ(Posted(), Posts({ Arrange(6) }));
 
     Click(WM_LBUTTONDOWN, 150, 90);   // pattern 12
     EXPECT_EQ(m_pWnd->m_nCurPattern, 12);
     EXPECT_EQ(m_pWnd->m_nCurArrange, 0) << "choosing a pattern switches Arrange off";
+    EXPECT_EQ(Posted(), Posts({ Pattern(12), Arrange(0) }));
 
     Click(WM_LBUTTONDOWN, 340, 50);   // Arrange None
     EXPECT_EQ(m_pWnd->m_nCurArrange, 0);
     Click(WM_LBUTTONDOWN, 585, 105);  // Arrange 8, bottom right pixel
     EXPECT_EQ(m_pWnd->m_nCurArrange, 8);
     EXPECT_EQ(m_pWnd->m_nCurPattern, 12);
+    EXPECT_EQ(Posted(), Posts({ Arrange(0), Arrange(8) }));
 
     Click(WM_LBUTTONDOWN, 12, 42);    // pattern 0
+    Click(WM_LBUTTONDOWN, 12, 42);    // the current pattern again: posted again all the same
     EXPECT_EQ(m_pWnd->m_nCurPattern, 0);
     EXPECT_EQ(m_pWnd->m_nCurArrange, 0);
+    EXPECT_EQ(Posted(), Posts({ Pattern(0), Arrange(0), Pattern(0), Arrange(0) }));
 }
 
 TEST_F(CtrlWindowTest, ClicksBetweenButtonsChangeNothing)
@@ -347,6 +435,7 @@ TEST_F(CtrlWindowTest, ClicksBetweenButtonsChangeNothing)
     Click(WM_LBUTTONDOWN, 400, 50);   // Arrange 1
     ASSERT_EQ(m_pWnd->m_nCurPattern, 1);
     ASSERT_EQ(m_pWnd->m_nCurArrange, 1);
+    ASSERT_EQ(Posted(), Posts({ Pattern(1), Arrange(0), Arrange(1) }));
     const POINT misses[] = { { 45, 50 }, { 320, 50 }, { 385, 50 }, { 200, 120 }, { 200, 20 },
                              { 20, 90 }, { 350, 90 }, { 590, 60 } };
     for (const POINT& pt : misses) {
@@ -357,6 +446,7 @@ TEST_F(CtrlWindowTest, ClicksBetweenButtonsChangeNothing)
     }
     for (int i = 0; i < KV_PATTERN_COUNT; i++)
         EXPECT_EQ(theApp.m_nPatternEnable[i], 0) << i;
+    EXPECT_EQ(Posted(), kNothing);
 }
 
 TEST_F(CtrlWindowTest, RightClicksToggleTheMarkOfThePatternOnly)
@@ -374,6 +464,7 @@ TEST_F(CtrlWindowTest, RightClicksToggleTheMarkOfThePatternOnly)
     Click(WM_RBUTTONDOWN, 400, 50);   // an Arrange button has no mark
     for (int i = 1; i < KV_PATTERN_COUNT; i++)
         EXPECT_EQ(theApp.m_nPatternEnable[i], 0) << i;
+    EXPECT_EQ(Posted(), kNothing) << "the scheduler reads the marks itself";
 }
 
 TEST_F(CtrlWindowTest, DisplayReportsUpdateTheShownState)
@@ -386,6 +477,7 @@ TEST_F(CtrlWindowTest, DisplayReportsUpdateTheShownState)
     ::SendMessageA(m_hWnd, WMU_ARRANGE_CHANGED, 3, 0);
     EXPECT_EQ(m_pWnd->m_nCurArrange, 3);
     EXPECT_EQ(m_pWnd->m_nCurPattern, 9);
+    EXPECT_EQ(Posted(), Posts({ Arrange(5) })) << "reports are not sent back to the display";
 }
 
 TEST_F(CtrlWindowTest, PanelPaintsCurrentMarkedAndNormalButtons)
