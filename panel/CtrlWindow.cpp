@@ -309,7 +309,9 @@ void CCtrlWindow::OnControlWindow()
 void CCtrlWindow::OnMonitorCommand(UINT nID)
 {
     int n = (int)(nID - ID_MONITOR_FIRST);
-    if (n == theApp.m_nMonitor)
+    // The render thread drops a placement on a monitor that doesn't exist, and with it every later size
+    // command that would carry the stored index: such a monitor is never stored, as on the display.
+    if (n >= theApp.m_nMonitors || n == theApp.m_nMonitor)
         return;
     theApp.m_nMonitor = n;
     theApp.PostPlaceDisplay();

@@ -519,3 +519,31 @@ TEST_F(CtrlWindowTest, PanelPaintsCurrentMarkedAndNormalButtons)
     EXPECT_EQ(CountDifferences(hDC, rc5.left, rc5.top, icons, 33 * 5, 66, 33, 33), 0);
     ::ReleaseDC(m_hWnd, hDC);
 }
+
+TEST_F(CtrlWindowTest, MonitorAndSizeCommandsPlaceTheDisplayOnlyWhenSomethingChanges)
+{
+    theApp.m_nMonitor = 0;
+    theApp.m_nWindowSize = 0;
+    ASSERT_NE(Open(1), nullptr);
+    // One monitor: Shift+Ctrl+2 to 5 name monitors that don't exist, and the display would refuse them.
+    for (int n = 1; n < KV_MAX_MONITORS; n++)
+        Command(ID_MONITOR_FIRST + n);
+    EXPECT_EQ(theApp.m_nMonitor, 0);
+    Command(ID_MONITOR_FIRST);        // the monitor already set
+    Command(ID_SIZE_NORMAL);          // the size already set
+    EXPECT_EQ(Posted(), kNothing);
+    // Window sizes still reach the display afterwards.
+    Command(ID_SIZE_HALF);
+    Command(ID_SIZE_HALF);
+    Command(ID_SIZE_FIT);
+    EXPECT_EQ(theApp.m_nWindowSize, 2);
+    EXPECT_EQ(Posted(), Posts({ Place(0, 1), Place(0, 2) }));
+    m_pWnd->DestroyWindow();
+
+    ASSERT_NE(Open(2), nullptr);
+    Command(ID_MONITOR_FIRST + 1);
+    Command(ID_MONITOR_FIRST + 2);
+    Command(ID_SIZE_NONE);
+    EXPECT_EQ(theApp.m_nMonitor, 1);
+    EXPECT_EQ(Posted(), Posts({ Place(1, 2), Place(1, -1) }));
+}
