@@ -55,6 +55,9 @@ public: \
 #define ON_WM_PAINT() \
     if (uMsg == WM_PAINT) { OnPaint(); lResult = 0; return TRUE; }
 
+#define ON_WM_SHOWWINDOW() \
+    if (uMsg == WM_SHOWWINDOW) { OnShowWindow((BOOL)wParam, (UINT)lParam); lResult = 0; return TRUE; }
+
 #define ON_WM_TIMER() \
     if (uMsg == WM_TIMER) { OnTimer((UINT_PTR)wParam); lResult = 0; return TRUE; }
 

@@ -24,6 +24,7 @@ BEGIN_MESSAGE_MAP(CCtrlWindow, CFrameWnd)
     ON_WM_RBUTTONDOWN()
     ON_WM_KEYDOWN()
     ON_WM_DESTROY()
+    ON_WM_SHOWWINDOW()
     ON_MESSAGE(WMU_PATTERN_CHANGED, OnPatternChanged)
     ON_MESSAGE(WMU_ARRANGE_CHANGED, OnArrangeChanged)
     ON_MESSAGE(WMU_START_DISPLAY, OnStartDisplay)
@@ -261,6 +262,15 @@ void CCtrlWindow::OnDestroy()
 {
     CFrameWnd::OnDestroy();
     theApp.StopRenderThread();
+}
+
+void CCtrlWindow::OnShowWindow(BOOL bShow, UINT)
+{
+    // Shown from outside too: a second start restores the window the user hid with Ctrl+8. The flag
+    // must follow, for the menu's check mark and for the display, which refuses "None" while it is set.
+    if (bShow)
+        theApp.m_bCtrlHidden = FALSE;
+    Default();
 }
 
 LRESULT CCtrlWindow::OnPatternChanged(WPARAM wParam, LPARAM)

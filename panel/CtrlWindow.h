@@ -45,6 +45,7 @@ protected:
     int OnCreate(LPCREATESTRUCTA pcs) override;
     void OnDestroy() override;
     void OnPaint();
+    void OnShowWindow(BOOL bShow, UINT nStatus);
     void OnUpdatePattern(CCmdUI* pCmdUI);
     void OnUpdateArrange(CCmdUI* pCmdUI);
     void OnUpdateMonitor(CCmdUI* pCmdUI);

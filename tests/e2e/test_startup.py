@@ -5,13 +5,43 @@ import time
 import unittest
 
 from kvharness import (CONTROL_CLASS, CONTROL_TITLE, DISPLAY_TITLE, MESSAGE_BOX_CLASS, KvTestCase, children,
-                       client_rect, close_window, find_window, region_pixels, screenshot, wait_window,
-                       wave_in_error_text)
+                       click_at, client_rect, close_window, find_window, key, list_windows, region_pixels,
+                       screenshot, wait_window, wave_in_error_text, window_rect, x_focus)
 
 START_TIMEOUT = 30.0
 MMSYSERR_BADDEVICEID = 2
 SS_TYPEMASK = 0x1F
 SS_ICON = 0x03
+MENU_CLASS = "#32768"
+CHECK_COLUMN = (2, 19)          # x range of a popup menu's check marks, from its left edge
+LAST_ITEM_HEIGHT = 20           # the Window menu's last item, "Control Window", ends the popup
+
+
+def wait_for(condition, timeout, step=0.2):
+    """Polls until condition() returns something true; returns its last value."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value or time.monotonic() > deadline:
+            return value
+        time.sleep(step)
+
+
+def check_marks(png, rect):
+    """Vertical spans (top, bottom) in a popup menu, relative to its top, of the check marks in its check
+    column: runs of pixel rows that hold dark (text-coloured) pixels there."""
+    left, top, _, bottom = rect
+    width = CHECK_COLUMN[1] - CHECK_COLUMN[0]
+    pixels = region_pixels(png, (left + CHECK_COLUMN[0], top, left + CHECK_COLUMN[1], bottom))
+    dark = [any(max(p) < 90 for p in pixels[y * width:(y + 1) * width]) for y in range(bottom - top)]
+    spans, start = [], None
+    for y, is_dark in enumerate(dark + [False]):
+        if is_dark and start is None:
+            start = y
+        elif not is_dark and start is not None:
+            spans.append((start, y - 1))
+            start = None
+    return spans
 
 
 class StartupTest(KvTestCase):
@@ -40,6 +70,44 @@ class StartupTest(KvTestCase):
         self.assertTrue(first.running(), "first instance ended when the second started")
         self.assertIsNotNone(find_window(CONTROL_CLASS, CONTROL_TITLE))
         self.assertIsNotNone(find_window("*", DISPLAY_TITLE))
+
+    def test_second_start_shows_a_hidden_control_window_and_its_check_mark(self):
+        first = self.start_and_wait_for_display()
+        self.focus_control()
+        key("ctrl+8")
+        self.assertTrue(wait_for(lambda: not client_rect(CONTROL_CLASS, CONTROL_TITLE)[4], 10), "Ctrl+8 did not hide")
+
+        second = self.start_kalvora(workdir=tempfile.mkdtemp(prefix="second-", dir=self.workdir))
+        self.assertTrue(second.wait_exit(15), "second instance is still running")
+        self.assertTrue(wait_for(lambda: client_rect(CONTROL_CLASS, CONTROL_TITLE)[4], 10),
+                        "the second start did not show the control window")
+
+        # The Window menu checks "Control Window", its last item, while the window is shown.
+        self.focus_control()
+        key("alt+w")
+        menu = wait_for(lambda: [w for w in list_windows() if w["cls"] == MENU_CLASS and w["visible"]], 10)
+        self.assertTrue(menu, "the Window menu did not open")
+        rect = menu[0]["rect"]
+        marks = check_marks(screenshot(os.path.join(self.workdir, "menu.png")), rect)
+        key("Escape")
+        key("Escape")
+        self.assertEqual(len(marks), 2, "Normal Size and Control Window should be checked: %r" % marks)
+        self.assertGreater(marks[1][0], rect[3] - rect[1] - LAST_ITEM_HEIGHT, "Control Window is unchecked")
+
+        # One Ctrl+8 hides it again: the command and the window agree.
+        self.focus_control()
+        key("ctrl+8")
+        self.assertTrue(wait_for(lambda: not client_rect(CONTROL_CLASS, CONTROL_TITLE)[4], 10),
+                        "Ctrl+8 after the second start did not hide the control window")
+        self.assertTrue(first.running())
+
+    def focus_control(self):
+        """Clicks the control window's caption, which the display does not cover, and gives it the keyboard."""
+        rect = window_rect(CONTROL_CLASS, CONTROL_TITLE)
+        self.assertIsNotNone(rect, "control window missing")
+        click_at((rect[0] + rect[2]) // 2, rect[1] + 9)
+        self.assertTrue(x_focus("^Kalvora$"), "control window did not take the keyboard")
+        time.sleep(0.3)
 
     def test_closing_control_window_ends_process_within_2s_and_writes_settings(self):
         program = self.start_and_wait_for_display()
