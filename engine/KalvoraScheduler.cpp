@@ -87,26 +87,29 @@ void CKalvora::CheckArrange(DWORD dwNow)
 
 void CKalvora::NextPattern()
 {
+    // Right clicks on the main thread mark and unmark patterns meanwhile: the choice is made on one
+    // reading of the marks, so that the count and the walks below agree.
+    BOOL bMarked[KV_PATTERN_COUNT] = { FALSE };
     int nMarked = 0;
-    for (int i = 1; i < KV_PATTERN_COUNT; i++)
-        if (theApp.m_nPatternEnable[i] > 0)
+    for (int i = 1; i < KV_PATTERN_COUNT; i++) {
+        bMarked[i] = theApp.m_nPatternEnable[i] > 0;
+        if (bMarked[i])
             nMarked++;
-    int p;
+    }
+    int p = m_nPattern;
     if (nMarked == 1) {
-        p = 1;
-        while (theApp.m_nPatternEnable[p] <= 0)
-            p++;
+        for (int i = 1; i < KV_PATTERN_COUNT; i++)
+            if (bMarked[i])
+                p = i;
     } else {
         // Candidates: the marked patterns, or all sixteen when none is marked. One draw slot
         // fewer than candidates, since the current pattern is skipped in the walk.
         BOOL bWantMarked = nMarked >= 2;
         int nCandidates = bWantMarked ? nMarked : KV_PATTERN_COUNT - 1;
         int r = RandomBelow(nCandidates - 1);
-        p = m_nPattern;
         int nWalk = 0;
         for (int i = 1; i < KV_PATTERN_COUNT; i++) {
-            BOOL bMarked = theApp.m_nPatternEnable[i] > 0;
-            if (bMarked != bWantMarked || i == m_nPattern)
+            if (bMarked[i] != bWantMarked || i == m_nPattern)
                 continue;
             if (nWalk++ == r) {
                 p = i;

@@ -169,6 +169,41 @@ TEST_F(SchedulerTest, SwitchPicksTheWalkEntryOfTheScaledDraw)
     }
 }
 
+// Right clicks on pattern 16's button, as fast as a thread can make them: the mark the scheduler reads
+// without a lock comes and goes between any two of its reads.
+DWORD WINAPI ToggleMarkSixteen(LPVOID pStop)
+{
+    while (!*(volatile LONG*)pStop)
+        theApp.m_nPatternEnable[16] = theApp.m_nPatternEnable[16] == 0 ? 1 : 0;
+    return 0;
+}
+
+TEST_F(SchedulerTest, SwitchesWhileTheOnlyMarkComesAndGoesFollowOneRuleOrTheOther)
+{
+    // Each switch sees pattern 16 either marked (it yields 16) or not (no marks: any of 1 to 16 but the
+    // current 3). A switch that mixes both readings can find nothing, keep 3 or walk off the table.
+    volatile LONG bStop = 0;
+    HANDLE hToggler = ::CreateThread(NULL, 0, ToggleMarkSixteen, (LPVOID)&bStop, 0, NULL);
+    ASSERT_NE(hToggler, (HANDLE)NULL);
+    srand(31);
+    int nWrong = 0, nLastWrong = 0;
+    for (int n = 0; n < 20000; n++) {
+        m_kv->m_nPattern = 3;
+        m_kv->NextPattern();
+        int p = m_kv->m_nPattern;
+        if (p < 1 || p > 16 || p == 3) {
+            nWrong++;
+            nLastWrong = p;
+        }
+        if (n % 256 == 0)
+            TakePosted(WMU_PATTERN_CHANGED);
+    }
+    bStop = 1;
+    ::WaitForSingleObject(hToggler, INFINITE);
+    ::CloseHandle(hToggler);
+    EXPECT_EQ(nWrong, 0) << "switches to no rule's pattern, the last to " << nLastWrong;
+}
+
 // ---- CheckArrange: when a frame switches ----------------------------------------------------
 
 TEST_F(SchedulerTest, DynamicPresetsSwitchOnlyAboveTheirThresholds)
