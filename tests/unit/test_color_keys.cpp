@@ -76,23 +76,30 @@ protected:
 
 TEST_F(ColourKeys, EachPlainFunctionKeyStepsItsParameterFromBothWindows)
 {
+    // The brightness maximum starts at its cap of 100, where F9 could not show itself: Shift+Ctrl+F9
+    // (its command, as the accelerator sends it) first takes it down by 10.
     ColourState s = Read(m_pDisplay);
-    struct Step { UINT vk; int ColourState::*field; int delta; };
-    // Plain keys add one; the brightness maximum starts at its cap of 100 and stays there.
+    ASSERT_EQ(s.brightMax, 100);
+    s.brightMax = 90;
+    ::SendMessageA(m_pCtrl->m_hWnd, WM_COMMAND, MAKEWPARAM(ID_COLOR_FIRST + 3, 1), 0);
+    ASSERT_TRUE(WaitFor([&] { return Read(m_pDisplay) == s; })) << "Shift+Ctrl+F9 did not reach the display";
+
+    struct Step { UINT vk; int ColourState::*field; };
+    // Plain keys add one.
     const Step steps[] = {
-        { VK_F5, &ColourState::hue, 1 },        { VK_F6, &ColourState::hueRange, 1 },
-        { VK_F7, &ColourState::whiteMax, 1 },   { VK_F8, &ColourState::whiteMin, 1 },
-        { VK_F9, &ColourState::brightMax, 0 },  { VK_F10, &ColourState::brightMin, 1 },
+        { VK_F5, &ColourState::hue },        { VK_F6, &ColourState::hueRange },
+        { VK_F7, &ColourState::whiteMax },   { VK_F8, &ColourState::whiteMin },
+        { VK_F9, &ColourState::brightMax },  { VK_F10, &ColourState::brightMin },
     };
     for (const Step& step : steps) {
         ColourState expected = s;
-        expected.*step.field += step.delta;
+        expected.*step.field += 1;
         PressOnControl(step.vk);
         ASSERT_TRUE(WaitFor([&] { return Read(m_pDisplay) == expected; }))
             << "key 0x" << std::hex << step.vk << " from the control window did not reach the display";
         s = expected;
 
-        expected.*step.field += step.delta;
+        expected.*step.field += 1;
         PressOnDisplay(step.vk);
         ASSERT_TRUE(WaitFor([&] { return Read(m_pDisplay) == expected; }))
             << "key 0x" << std::hex << step.vk << " on the display did not step its parameter";
