@@ -334,14 +334,42 @@ TEST_F(RenderThread, PauseFollowedAtOnceByQuitStillEnds)
     EXPECT_FALSE(::IsWindow(m_hWnd));
 }
 
+namespace {
+// Stands between the display and its window procedure: counts the closes it gets and keeps it open.
+volatile LONG g_nCloses = 0;
+WNDPROC g_pfnDisplayProc = NULL;
+
+LRESULT CALLBACK CountClosesAndStayOpen(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_CLOSE) {
+        ::InterlockedIncrement(&g_nCloses);
+        return 0;
+    }
+    return ::CallWindowProcA(g_pfnDisplayProc, hWnd, msg, wParam, lParam);
+}
+}
+
 TEST_F(RenderThread, TwoQuickQuitRequestsEndTheThreadOnce)
 {
     StartThread();
+    // With the display kept open, the loop goes on turning, and every close it posts can be counted.
+    g_nCloses = 0;
+    g_pfnDisplayProc = (WNDPROC)::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, (LONG_PTR)CountClosesAndStayOpen);
+    ASSERT_NE(g_pfnDisplayProc, (WNDPROC)NULL);
     theApp.m_evQuit.SetEvent();
     theApp.m_evQuit.SetEvent();
-    ASSERT_EQ(::WaitForSingleObject(theApp.m_evThreadDone, kDeadlineMs), WAIT_OBJECT_0);
-    ASSERT_EQ(::WaitForSingleObject(m_hKeep, kDeadlineMs), WAIT_OBJECT_0);
-    // The done event was set exactly once: taking it above left it clear.
+    ASSERT_TRUE(WaitUntil([] { return g_nCloses >= 1; })) << "no close for the quit request";
+    // Round trips through the thread's queue, with idle turns and their quit checks between them.
+    for (int i = 0; i < 4; i++)
+        Sync(6 + i % 2);
+    ::Sleep(500);
+    Sync(6);
+    EXPECT_EQ(g_nCloses, 1) << "one quit signal must give one close";
+
+    ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, (LONG_PTR)g_pfnDisplayProc);
+    StopThread();
+    EXPECT_EQ(g_nCloses, 1);
+    // The done event was set exactly once: taking it in StopThread left it clear.
     EXPECT_EQ(::WaitForSingleObject(theApp.m_evThreadDone, 0), (DWORD)WAIT_TIMEOUT);
     EXPECT_FALSE(::IsWindow(m_hWnd));
 }
