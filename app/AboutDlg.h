@@ -1,4 +1,4 @@
-// CAboutDlg: the modal About box with the start-up picture.
+// CAboutDlg: the modal About box with the start-up picture and the program's version.
 #pragma once
 #include <afxwin.h>
 

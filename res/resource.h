@@ -7,6 +7,7 @@
 #define IDS_APPTITLE           57344 // "Kalvora"
 
 #define IDD_ABOUTBOX           100
+#define IDC_VERSION            1002  // the About box's version line
 #define IDD_ARRANGE_USER       146
 #define IDC_DYNAMIC_USER       1000
 #define IDC_STATIC_USER        1001

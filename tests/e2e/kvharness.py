@@ -8,6 +8,7 @@ import re
 import select
 import shutil
 import signal
+import struct
 import subprocess
 import tempfile
 import time
@@ -15,6 +16,7 @@ import unittest
 
 KV_EXE = os.environ.get("KV_EXE", "")
 KV_PROBE = os.environ.get("KV_PROBE", "")
+REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 
 CONTROL_CLASS = "KALVORA.INI Class"
 CONTROL_TITLE = "Kalvora"
@@ -222,9 +224,45 @@ class Picture:
         return boxes
 
 
-# ---------------------------------------------------------------- sound
+# ---------------------------------------------------------------- the build's version
 
-REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+def project_version():
+    """The one version number, as project(Kalvora VERSION x.y.z ...) in CMakeLists.txt gives it."""
+    with open(os.path.join(REPO, "CMakeLists.txt")) as f:
+        match = re.search(r"^project\(Kalvora\s+VERSION\s+(\d+)\.(\d+)\.(\d+)", f.read(), re.MULTILINE)
+    if not match:
+        raise ValueError("no project(Kalvora VERSION x.y.z) in CMakeLists.txt")
+    return tuple(int(v) for v in match.groups())
+
+
+def version_resource(path):
+    """(file version, product version, {string name: value}) of an executable's version resource: the
+    versions as 4-tuples from its fixed part, the strings of its string table."""
+    with open(path, "rb") as f:
+        data = f.read()
+    fixed = data.find(struct.pack("<I", 0xFEEF04BD))
+    if fixed < 0:
+        raise ValueError("no version resource in %s" % path)
+    file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<4I", data, fixed + 8)
+
+    def split(ms, ls):
+        return ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF
+
+    strings = {}
+    for name in ("CompanyName", "FileDescription", "FileVersion", "LegalCopyright", "ProductName",
+                 "ProductVersion"):
+        key = (name + "\0").encode("utf-16-le")
+        at = data.find(key, fixed)
+        if at < 0:
+            continue
+        # A String entry: wLength, wValueLength (in characters, with its NUL), wType, key, padding to 4 bytes.
+        value_chars = struct.unpack_from("<H", data, at - 4)[0]
+        start = (at + len(key) + 3) & ~3
+        strings[name] = data[start:start + 2 * value_chars].decode("utf-16-le").rstrip("\0")
+    return split(file_ms, file_ls), split(product_ms, product_ls), strings
+
+
+# ---------------------------------------------------------------- sound
 
 
 def sound_server_pid():

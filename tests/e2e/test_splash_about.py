@@ -2,9 +2,10 @@
 import time
 import unittest
 
-from kvharness import (CONTROL_CLASS, CONTROL_TITLE, DISPLAY_TITLE, MESSAGE_BOX_CLASS, KvTestCase,
+from kvharness import (CONTROL_CLASS, CONTROL_TITLE, DISPLAY_TITLE, KV_EXE, MESSAGE_BOX_CLASS, KvTestCase, children,
                        click_at, client_rect, close_window, enabled, find_window, key, list_windows, owner, post,
-                       run, title_changes, wait_window, watch_x_title, window_title, x_focus, x_window_id)
+                       project_version, run, title_changes, version_resource, wait_window, watch_x_title,
+                       window_title, x_focus, x_window_id)
 
 START_TIMEOUT = 30.0
 SPLASH_SIZE = (354, 267)
@@ -92,6 +93,8 @@ class SplashAboutTest(KvTestCase):
         about = [w for w in list_windows() if w["cls"] == MESSAGE_BOX_CLASS and w["visible"]]
         self.assertEqual(len(about), 1, about)
         self.assertTrue(about[0]["title"].startswith("Kalvora"), about[0]["title"])
+        texts = [c["text"] for c in children(MESSAGE_BOX_CLASS, "*") or []]
+        self.assertIn("Version %d.%d.%d" % project_version(), texts)
 
         # The box stands over the control window and with it over much of the display, so the display's
         # drawing shows in its title: a frame comes with every sound buffer, and in Static 1sec the first
@@ -143,6 +146,18 @@ class SplashAboutTest(KvTestCase):
         time.sleep(1.0)
         titles = [w["title"] for w in list_windows() if w["title"].startswith("Pattern")]
         self.assertEqual(titles, [DISPLAY_TITLE], "the click reached the panel")
+
+
+class VersionResourceTest(unittest.TestCase):
+
+    def test_version_resource_carries_the_project_version(self):
+        major, minor, patch = project_version()
+        file_version, product_version, strings = version_resource(KV_EXE)
+        self.assertEqual(file_version, (major, minor, patch, 0))
+        self.assertEqual(product_version, (major, minor, patch, 0))
+        text = "%d.%d.%d" % (major, minor, patch)
+        self.assertEqual(strings.get("FileVersion"), text)
+        self.assertEqual(strings.get("ProductVersion"), text)
 
 
 if __name__ == "__main__":
