@@ -71,6 +71,10 @@ public: \
 #define ON_WM_CHAR() \
     if (uMsg == WM_CHAR) { OnChar((UINT)wParam, LOWORD(lParam), HIWORD(lParam)); lResult = 0; return TRUE; }
 
+// The system has filled in its defaults before the message arrives; the handler changes what it must.
+#define ON_WM_GETMINMAXINFO() \
+    if (uMsg == WM_GETMINMAXINFO) { OnGetMinMaxInfo((MINMAXINFO*)lParam); lResult = 0; return TRUE; }
+
 #define ON_WM_LBUTTONDOWN() \
     if (uMsg == WM_LBUTTONDOWN) \
     { OnLButtonDown((UINT)wParam, CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))); lResult = 0; return TRUE; }

@@ -31,6 +31,7 @@ CKalvora::~CKalvora()
 BEGIN_MESSAGE_MAP(CKalvora, CFrameWnd)
     ON_WM_DESTROY()
     ON_WM_ERASEBKGND()
+    ON_WM_GETMINMAXINFO()
     ON_WM_KEYDOWN()
     ON_WM_CHAR()
     ON_WM_CREATE()
@@ -99,6 +100,21 @@ BOOL CKalvora::OnEraseBkgnd(CDC* pDC)
     GetClientRect(&rc);
     pDC->FillSolidRect(&rc, m_crBack);
     return TRUE;
+}
+
+// The system's largest tracking size is the screen plus one sizing frame, less than the caption and border that
+// Fit Monitor Size puts around a monitor-sized client area; without more room the client area loses its bottom rows.
+void CKalvora::OnGetMinMaxInfo(MINMAXINFO* pMMI)
+{
+    for (int i = 0; i < theApp.m_nMonitors; i++) {
+        RECT rc = theApp.m_monitors[i].rc;
+        if (!::AdjustWindowRectEx(&rc, GetStyle(), FALSE, GetExStyle()))
+            continue;
+        if (pMMI->ptMaxTrackSize.x < rc.right - rc.left)
+            pMMI->ptMaxTrackSize.x = rc.right - rc.left;
+        if (pMMI->ptMaxTrackSize.y < rc.bottom - rc.top)
+            pMMI->ptMaxTrackSize.y = rc.bottom - rc.top;
+    }
 }
 
 LRESULT CKalvora::OnSetBackColor(WPARAM wParam, LPARAM)

@@ -147,6 +147,7 @@ protected:
     int OnCreate(LPCREATESTRUCTA pcs) override;
     void OnDestroy() override;
     BOOL OnEraseBkgnd(CDC* pDC);
+    void OnGetMinMaxInfo(MINMAXINFO* pMMI);
 
 private:
     void PlaceClientRect(RECT rcClient);

@@ -34,12 +34,13 @@ kv_alive() {
   [[ -n "$state" && "$state" != Z ]]
 }
 
-# Xvfb on the first free display from :91, screen 1280x1024x24.
+# Xvfb on the first free display from :91, a 24-bit screen of KV_SCREEN_SIZE (default 1920x1080, the most
+# common monitor: Fit Monitor Size is tested at that size).
 start_xvfb() {
   local n pid
   for n in $(seq 91 140); do
     [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$KV_TMP/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${KV_SCREEN_SIZE:-1920x1080}x24" -nolisten tcp -noreset >"$KV_TMP/xvfb.log" 2>&1 &
     pid=$!
     if kv_wait_for 15 xdpyinfo -display ":$n" && kv_alive "$pid"; then
       KV_PIDS+=("$pid")

@@ -23,6 +23,7 @@ CONTROL_X_NAME = "^Kalvora$"
 ARRANGE_DIALOG = "Arrange User Setting"
 PANEL_UNTOUCHED_POINT = (600, 460)     # display client point that pattern 0 never draws on
 CYCLE_SECONDS = 120
+FIT_SCREEN = (1920, 1080)              # the test screen, and so the one monitor's rectangle
 
 
 # ---------------------------------------------------------------- panel geometry (client coordinates)
@@ -59,6 +60,11 @@ def lit_buttons(png, control, button, count):
 
 def centre(rect, origin=(0, 0)):
     return origin[0] + (rect[0] + rect[2]) // 2, origin[1] + (rect[1] + rect[3]) // 2
+
+
+def screen_size():
+    width, height = run(["xdotool", "getdisplaygeometry"], check=True).stdout.split()
+    return int(width), int(height)
 
 
 def x_focus_name():
@@ -241,6 +247,16 @@ class ControlsTest(KvTestCase):
         key("ctrl+1")
         self.assertTrue(wait_until(lambda: self.client_size() == (640, 480), 10),
                         "Ctrl+1 from the control window gave %r" % (self.display_client(),))
+
+        # Fit Monitor Size: the client area is the whole monitor, the caption and border lie beyond the screen.
+        self.assertEqual(screen_size(), FIT_SCREEN, "the test screen must be 1920 x 1080 (scripts/env.sh)")
+        key("ctrl+3")
+        fit = wait_until(lambda: self.display_client()[:4] == (0, 0) + FIT_SCREEN, 10)
+        self.assertTrue(fit, "Ctrl+3 gave %r" % (self.display_client(),))
+        self.focus_display()
+        key("ctrl+1")
+        self.assertTrue(wait_until(lambda: self.display_client()[:4] == (50, 50, 690, 530), 10),
+                        "Ctrl+1 after Fit Monitor Size gave %r" % (self.display_client(),))
 
         self.raise_control()
         key("ctrl+8")

@@ -35,7 +35,7 @@ protected:
     void SetUp() override
     {
         ZeroMemory(theApp.m_monitors, sizeof(theApp.m_monitors));
-        // Monitors smaller than the screen: the system caps a captioned window at the screen's size.
+        // Monitors within the test screen.
         SetMonitorEntry(0, 1, 0, 0, 800, 600);
         SetMonitorEntry(1, 2, 800, 0, 1600, 600);
         theApp.m_nMonitors = 2;
@@ -253,20 +253,16 @@ TEST_F(Placement, FitWithoutMonitorsUsesTheEmptyFirstEntry)
     EXPECT_EQ(ScreenClient(), (Rect{ 50, 50, 690, 530 }));
 }
 
-TEST_F(Placement, FitOnAMonitorLargerThanTheScreenKeepsTheRealClientArea)
+TEST_F(Placement, FitGivesTheWholeMonitorWhereCaptionAndBorderPassTheSystemsLimit)
 {
-    SetMonitorEntry(0, 1, 0, 0, 1280, 1024);
+    // Larger than the test screen, so the window with its caption and border is far beyond the system's
+    // default largest tracking size.
+    SetMonitorEntry(0, 1, 0, 0, 2560, 1440);
     Command(ID_SIZE_FIT);
-    // The window starts at the monitor's corner; the system may cap its size at the screen's, and
-    // m_rcClient (the panel's scale) is then what the window really got.
-    Rect rc = ScreenClient();
-    EXPECT_EQ(rc.l, 0) << rc;
-    EXPECT_EQ(rc.t, 0) << rc;
-    EXPECT_GT(rc.r - rc.l, 640) << rc;
-    EXPECT_LE(rc.r - rc.l, 1280) << rc;
-    EXPECT_LE(rc.b - rc.t, 1024) << rc;
-    EXPECT_EQ(Client(), (Rect{ 0, 0, rc.r - rc.l, rc.b - rc.t }));
-    RecordProperty("fit_client", (std::to_string(rc.r - rc.l) + "x" + std::to_string(rc.b - rc.t)).c_str());
+    EXPECT_EQ(ScreenClient(), (Rect{ 0, 0, 2560, 1440 }));
+    EXPECT_EQ(Client(), (Rect{ 0, 0, 2560, 1440 }));
+    Command(ID_SIZE_NORMAL);
+    EXPECT_EQ(ScreenClient(), (Rect{ 50, 50, 690, 530 }));
 }
 
 TEST(PlacementMonitors, EnumerationFindsAtLeastOneMonitor)
