@@ -350,8 +350,9 @@ class Player:
 class Kalvora:
     """Kalvora.exe under Wine in a working folder of its own, so that its KALVORA.INI lands there."""
 
-    def __init__(self, workdir, args=("/nosplash",), env=None):
+    def __init__(self, workdir, args=("/nosplash",), env=None, exe=None):
         self.workdir = workdir
+        self.installed_exe = exe   # a program elsewhere, started in place with workdir as current folder
         self.args = list(args)
         self.env = dict(os.environ)
         self.env.update(env or {})
@@ -360,7 +361,7 @@ class Kalvora:
 
     @property
     def exe(self):
-        return os.path.join(self.workdir, "Kalvora.exe")
+        return self.installed_exe or os.path.join(self.workdir, "Kalvora.exe")
 
     @property
     def ini(self):
@@ -372,10 +373,11 @@ class Kalvora:
         return self.process.pid if self.process else None
 
     def start(self):
-        if not os.path.exists(self.exe):
+        if self.installed_exe is None and not os.path.exists(self.exe):
             shutil.copy2(KV_EXE, self.exe)
+        command = self.installed_exe or "Kalvora.exe"
         with open(self.log_path, "ab") as log:
-            self.process = subprocess.Popen(["wine", "Kalvora.exe", *self.args], cwd=self.workdir, env=self.env,
+            self.process = subprocess.Popen(["wine", command, *self.args], cwd=self.workdir, env=self.env,
                                             stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         return self
 
@@ -454,8 +456,8 @@ class KvTestCase(unittest.TestCase):
         self.players = []
         self.addCleanup(self._clean_up)
 
-    def start_kalvora(self, args=("/nosplash",), env=None, workdir=None):
-        program = Kalvora(workdir or self.workdir, args, env)
+    def start_kalvora(self, args=("/nosplash",), env=None, workdir=None, exe=None):
+        program = Kalvora(workdir or self.workdir, args, env, exe)
         self.programs.append(program)
         return program.start()
 
