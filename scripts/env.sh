@@ -189,6 +189,14 @@ trap_stop_all() {
   trap 'exit 143' TERM
 }
 
+# The monitor of the sound server's current default output ("<sink>.monitor"): given to one program as
+# PULSE_SOURCE, it records whatever the desktop plays while everybody's default input stays as it is.
+kv_system_sound_source() {
+  local sink
+  sink=$(pactl get-default-sink 2>/dev/null) && [[ -n "$sink" ]] || return 1
+  printf '%s.monitor\n' "$sink"
+}
+
 # ---- Driving the running program: window probe and sound
 
 KV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

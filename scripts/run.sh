@@ -1,5 +1,6 @@
 #!/bin/bash
 # The one run command: builds and starts Kalvora; without a desktop it plays every pattern to built-in music and screenshots each.
+# With --system-sound Kalvora shows what the default sound output plays rather than the default input.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -13,13 +14,30 @@ WM_COMMAND=0x0111
 ID_PATTERN0=0x8006                        # menu commands "Pattern0" .. "Pattern16" follow one another
 SHEET_FONT=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 
+# --system-sound: Kalvora records what the default output plays instead of the default input.
+SYSTEM_SOUND=0
+ARGS=()
+for arg in "$@"; do
+  if [[ "$arg" == --system-sound ]]; then SYSTEM_SOUND=1; else ARGS+=("$arg"); fi
+done
+set -- "${ARGS[@]}"
+
 bash scripts/build.sh Kalvora kvprobe || exit 1
+source scripts/env.sh
+
+# For Kalvora's Wine process alone, so the desktop's default input stays as the user set it.
+use_system_sound() {
+  ((SYSTEM_SOUND)) || return 0
+  PULSE_SOURCE=$(kv_system_sound_source) || { kv_log "--system-sound: the sound server names no default output"; return 1; }
+  export PULSE_SOURCE
+  kv_log "Kalvora records $PULSE_SOURCE, what the default output plays"
+}
 
 if [[ -n "${DISPLAY:-}" ]] && timeout 5 pactl info >/dev/null 2>&1; then
+  use_system_sound || exit 1
   exec wine "$ROOT/build/Kalvora.exe" "$@"
 fi
 
-source scripts/env.sh
 trap_stop_all
 start_all || exit 1
 
@@ -28,7 +46,7 @@ shot_path() { printf '%s/pattern-%02d.png' "$SHOTS" "$1"; }
 # Kalvora in a Wine virtual desktop, which the probe's Wine processes share; waits for its display window.
 start_kalvora() {
   kv_use_virtual_desktop "$DESKTOP_SIZE" || return 1
-  wine "$ROOT/build/Kalvora.exe" "$@" >"$KV_TMP/kalvora.log" 2>&1 &
+  (use_system_sound && exec wine "$ROOT/build/Kalvora.exe" "$@") >"$KV_TMP/kalvora.log" 2>&1 &
   KALVORA_PID=$!
   KV_PIDS+=("$KALVORA_PID")
   kv_probe wait '*' Pattern0 60000 >/dev/null || { kv_log "the display window did not appear"; return 1; }
