@@ -48,6 +48,7 @@ public:
     // Pattern 0, the analysis panel.
     void DrawPattern0(CDC* pDC);
     void SetPanelMapping(CDC* pDC);
+    BOOL MakePanelFonts();
 
     // Patterns 1 to 16: each renderer draws one frame of its pattern from the analyser's latest values.
     SPatternInput PatternInput() const;
@@ -86,6 +87,8 @@ public:
     int m_nDynThreshold;
     // Pattern 0
     int m_nGraphX;
+    CFont m_fontTitle;
+    CFont m_fontRow;
     // Patterns 1 to 16, a pair of patterns per member; all their state lives in the window object.
     COrbitPatterns m_orbit;
     CDotPatterns m_dots;

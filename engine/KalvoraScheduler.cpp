@@ -189,6 +189,7 @@ void CKalvora::OnArrangeCommand(UINT nID)
 
 void CKalvora::InitPattern()
 {
+    m_gdi.Release();   // the last pattern's pens and brushes: a new pattern has colours of its own
     const SPatternInput in = PatternInput();
     switch (m_nPattern) {
     case 0: m_nGraphX = 20; break;

@@ -57,6 +57,10 @@ int CProThread::Run()
         }
         if (!PumpMessage())
             break;
+        // A sound buffer handled just now gets its frame before the next message is taken: two buffers
+        // queued together would otherwise share one frame.
+        if (Display() && !m_bPaused)
+            m_pDisplay->RenderFrame();
     }
     return ExitInstance();
 }

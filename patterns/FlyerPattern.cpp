@@ -35,13 +35,17 @@ BOOL CFlyerPattern::OutOfBounds(const RECT& rc, const RECT& rcClient) const
            rc.top > rcClient.bottom + kMargin;
 }
 
-// Erase where the flyer was, move it, and draw it at its new place unless it has flown off.
-void CFlyerPattern::MoveAndDraw(SFlyerSlot& f, CPatternCanvas& cv, CDC* pDC, CGdiObject& penErase,
-                                CGdiObject& brushErase)
+// Erase where the flyer was, move it, and draw it at its new place unless it has flown off. Pens and brushes
+// come from the canvas's cache: a flyer keeps one colour for its whole flight.
+void CFlyerPattern::MoveAndDraw(SFlyerSlot& f, CPatternCanvas& cv, CDC* pDC)
 {
     if (!IsEmptied(f.rcPrev)) {
-        CSelectGuard sel(pDC, penErase, brushErase);
-        DrawShape(f, f.rcPrev, pDC);
+        CGdiObject* pPen = cv.m_gdi.Pen(PS_SOLID, 2, cv.m_crBack);
+        CGdiObject* pBrush = cv.m_gdi.EraseBrush(cv.m_crBack);
+        if (pPen && pBrush) {
+            CSelectGuard sel(pDC, *pPen, *pBrush);
+            DrawShape(f, f.rcPrev, pDC);
+        }
     }
     ::OffsetRect(&f.rc, f.dx, f.dy);
     if (OutOfBounds(f.rc, cv.m_rcClient)) {
@@ -52,10 +56,13 @@ void CFlyerPattern::MoveAndDraw(SFlyerSlot& f, CPatternCanvas& cv, CDC* pDC, CGd
         pDC->FillSolidRect(&cv.m_rcClient, cv.m_crBack);   // shapes off: the screen empties
     } else {
         const COLORREF cr = cv.HsvToColor(f.nHue, cv.Whiteness(f.nWhiteWeight), cv.Brightness(f.nBrightWeight));
-        CPen pen(PS_SOLID, 1, cr);
-        CBrush brush(cr);
-        CSelectGuard sel(pDC, pen, brush);
-        DrawShape(f, f.rc, pDC);
+        cv.m_gdi.Reserve(2);
+        CGdiObject* pPen = cv.m_gdi.Pen(PS_SOLID, 1, cr);
+        CGdiObject* pBrush = cv.m_gdi.SolidBrush(cr);
+        if (pPen && pBrush) {
+            CSelectGuard sel(pDC, *pPen, *pBrush);
+            DrawShape(f, f.rc, pDC);
+        }
     }
     f.rcPrev = f.rc;
 }
@@ -108,11 +115,9 @@ void CFlyerPattern::Launch(const CPatternCanvas& cv, int L)
 
 void CFlyerPattern::DrawPattern16(CPatternCanvas& cv, const SPatternInput& in, CDC* pDC)
 {
-    CPen penErase(PS_SOLID, 2, cv.m_crBack);
-    CBrush brushErase(cv.m_crBack);
     for (int i = 0; i < SLOTS; i++) {
         if (m_slot[i].nActive)
-            MoveAndDraw(m_slot[i], cv, pDC, penErase, brushErase);
+            MoveAndDraw(m_slot[i], cv, pDC);
     }
     if (in.nDelta > in.nNearDelta + kLaunchJump)
         Launch(cv, in.nLevel);

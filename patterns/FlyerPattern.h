@@ -30,6 +30,6 @@ public:
 private:
     void DrawShape(const SFlyerSlot& f, const RECT& rc, CDC* pDC) const;
     BOOL OutOfBounds(const RECT& rc, const RECT& rcClient) const;
-    void MoveAndDraw(SFlyerSlot& f, CPatternCanvas& cv, CDC* pDC, CGdiObject& penErase, CGdiObject& brushErase);
+    void MoveAndDraw(SFlyerSlot& f, CPatternCanvas& cv, CDC* pDC);
     void Launch(const CPatternCanvas& cv, int level);
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include "patterns/GdiCache.h"
 
 // Size of the shared element stores used by the pattern renderers.
 enum { KV_MAX_DRAWN = 300 };
@@ -63,6 +64,8 @@ public:
     RECT m_rcClient;
     RECT m_rcDrawn[KV_MAX_DRAWN];
     POINT m_ptItem[KV_MAX_DRAWN];
+    // The renderers' pens and brushes, kept from frame to frame; emptied when a pattern starts.
+    CGdiCache m_gdi;
 
 private:
     static int ClampChannel(int value);

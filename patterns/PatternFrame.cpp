@@ -1,4 +1,4 @@
-// CPatternFrame: per-frame pens and brushes created, selected and given back in strict pairs.
+// CPatternFrame: the frame's pen and brushes selected from the canvas's cache and given back in strict pairs.
 #include "patterns/PatternFrame.h"
 #include <math.h>
 
@@ -8,49 +8,61 @@ const int kRingStore = 100;
 const double kTurn = (double)6.2831855f;
 }
 
-CPatternFrame::CPatternFrame(CDC* pDC, const CPatternCanvas& cv)
-    : m_pDC(pDC), m_bDrawShapes(cv.m_bDrawShapes), m_hOldPen(NULL), m_hOldBrush(NULL), m_bReady(FALSE)
+CPatternFrame::CPatternFrame(CDC* pDC, CPatternCanvas& cv)
+    : m_pDC(pDC), m_cache(cv.m_gdi), m_rcClient(cv.m_rcClient), m_bDrawShapes(cv.m_bDrawShapes),
+      m_pBrushErase(NULL), m_pBrushElement(NULL), m_hOldPen(NULL), m_hOldBrush(NULL), m_bReady(FALSE)
 {
-    if (!m_pen.CreatePen(PS_NULL, 0, cv.m_crBack) || !m_brushErase.CreateSolidBrush(cv.m_crBack))
+    CGdiObject* pPen = m_cache.NullPen(cv.m_crBack);
+    m_pBrushErase = m_cache.EraseBrush(cv.m_crBack);
+    if (pPen == NULL || m_pBrushErase == NULL)
         return;
-    m_hOldPen = m_pDC->SelectObject(&m_pen);
-    m_hOldBrush = m_pDC->SelectObject(&m_brushErase);
+    m_hOldPen = m_pDC->SelectObject(pPen);
+    m_hOldBrush = m_pDC->SelectObject(m_pBrushErase);
     m_bReady = TRUE;
 }
 
 CPatternFrame::~CPatternFrame()
 {
-    // Give the DC its own objects back before our handles are deleted.
+    // The DC gets its own objects back; ours stay in the cache for the next frame.
     if (m_hOldBrush)
         m_pDC->SelectObject(m_hOldBrush);
     if (m_hOldPen)
         m_pDC->SelectObject(m_hOldPen);
 }
 
+// An ellipse of no area, or wholly outside the client area, paints nothing: the call is saved.
+BOOL CPatternFrame::Paints(const RECT& rc) const
+{
+    return rc.right != rc.left && rc.bottom != rc.top && rc.right > m_rcClient.left && rc.left < m_rcClient.right &&
+           rc.bottom > m_rcClient.top && rc.top < m_rcClient.bottom;
+}
+
 void CPatternFrame::Erase(const RECT* pRects, int nCount)
 {
     if (!m_bReady)
         return;
-    m_pDC->SelectObject(&m_brushErase);
+    m_pDC->SelectObject(m_pBrushErase);
     for (int i = 0; i < nCount; i++)
-        m_pDC->Ellipse(&pRects[i]);
-    if (m_brushElement.m_hObject)
-        m_pDC->SelectObject(&m_brushElement);
+        if (Paints(pRects[i]))
+            m_pDC->Ellipse(&pRects[i]);
+    if (m_pBrushElement)
+        m_pDC->SelectObject(m_pBrushElement);
 }
 
 void CPatternFrame::UseColor(COLORREF cr)
 {
     if (!m_bReady)
         return;
-    // Select the erase brush first so the old element brush is never deleted while selected.
-    m_pDC->SelectObject(&m_brushErase);
-    if (m_brushElement.CreateSolidBrush(cr))
-        m_pDC->SelectObject(&m_brushElement);
+    // The erase brush goes in first: a full cache may delete the element brush that was selected.
+    m_pDC->SelectObject(m_pBrushErase);
+    m_pBrushElement = m_cache.SolidBrush(cr);
+    if (m_pBrushElement)
+        m_pDC->SelectObject(m_pBrushElement);
 }
 
 void CPatternFrame::Draw(const RECT& rc, RECT& rcStore)
 {
-    if (m_bReady && m_bDrawShapes && m_brushElement.m_hObject)
+    if (m_bReady && m_bDrawShapes && m_pBrushElement && Paints(rc))
         m_pDC->Ellipse(&rc);
     rcStore = rc;
 }

@@ -7,7 +7,7 @@ class CPatternFrame
 {
 public:
     // Selects a pen that draws no outline for the whole frame; erased and drawn areas then match exactly.
-    CPatternFrame(CDC* pDC, const CPatternCanvas& cv);
+    CPatternFrame(CDC* pDC, CPatternCanvas& cv);
     ~CPatternFrame();
     CPatternFrame(const CPatternFrame&) = delete;
     CPatternFrame& operator=(const CPatternFrame&) = delete;
@@ -28,11 +28,14 @@ public:
     BOOL IsReady() const { return m_bReady; }
 
 private:
+    BOOL Paints(const RECT& rc) const;
+
     CDC* m_pDC;
+    CGdiCache& m_cache;
+    RECT m_rcClient;
     BOOL m_bDrawShapes;
-    CPen m_pen;
-    CBrush m_brushErase;
-    CBrush m_brushElement;
+    CGdiObject* m_pBrushErase;
+    CGdiObject* m_pBrushElement;
     HGDIOBJ m_hOldPen;
     HGDIOBJ m_hOldBrush;
     BOOL m_bReady;

@@ -73,35 +73,44 @@ void CKalvora::DrawPanelRow(CDC* pDC, int nRow, int v)
     pDC->FillSolidRect(&rc, HsvToColor(row.nHue, row.nWhite, v * 50 / 255 + 50));
 }
 
-void CKalvora::DrawPattern0(CDC* pDC)
+// The panel's two fonts come from the platform's stock font, which doesn't change while the program runs:
+// they are made at the first frame and kept with the window.
+BOOL CKalvora::MakePanelFonts()
 {
-    SetPanelMapping(pDC);
+    if (m_fontTitle.m_hObject && m_fontRow.m_hObject)
+        return TRUE;
     HGDIOBJ hBase = ::GetStockObject(BaseFontIndex());
     LOGFONTA lfBase;
     if (hBase == NULL || ::GetObjectA(hBase, sizeof(lfBase), &lfBase) == 0)
-        return;
-
+        return FALSE;
     LOGFONTA lf = lfBase;
     lf.lfHeight *= 2;
     lf.lfWeight = 0;
-    CFont fontTitle;
-    if (!fontTitle.CreateFontIndirect(&lf))
-        return;
-    HGDIOBJ hOldFont = pDC->SelectObject(&fontTitle);
-    pDC->SetTextColor(kWhite);
-    pDC->TextOut(10, 0, "Music analyzing");
-    pDC->SelectObject(hOldFont);
-    fontTitle.DeleteObject();
-
-    pDC->FillSolidRect(0, 30, 640, 1, kWhite);
-
+    if (!m_fontTitle.CreateFontIndirect(&lf))
+        return FALSE;
     lf = lfBase;
     lf.lfHeight = -20;
     lf.lfWeight = 0;
-    CFont fontRow;
-    BOOL bRowFont = fontRow.CreateFontIndirect(&lf);
+    m_fontRow.CreateFontIndirect(&lf);
+    return TRUE;
+}
+
+void CKalvora::DrawPattern0(CDC* pDC)
+{
+    SetPanelMapping(pDC);
+    if (!MakePanelFonts())
+        return;
+
+    HGDIOBJ hOldFont = pDC->SelectObject(&m_fontTitle);
+    pDC->SetTextColor(kWhite);
+    pDC->TextOut(10, 0, "Music analyzing");
+    pDC->SelectObject(hOldFont);
+
+    pDC->FillSolidRect(0, 30, 640, 1, kWhite);
+
+    const BOOL bRowFont = m_fontRow.m_hObject != NULL;
     if (bRowFont) {
-        hOldFont = pDC->SelectObject(&fontRow);
+        hOldFont = pDC->SelectObject(&m_fontRow);
         pDC->SetBkMode(OPAQUE);
         RECT rcColumn = { 200, 50, 300, 210 };
         pDC->FillSolidRect(&rcColumn, m_crBack);
@@ -113,12 +122,13 @@ void CKalvora::DrawPattern0(CDC* pDC)
     }
 
     int x = m_nGraphX;
-    CPen penErase(PS_SOLID, 0, m_crBack);
-    HGDIOBJ hOldPen = pDC->SelectObject(&penErase);
-    pDC->MoveTo(x, 210);
-    pDC->LineTo(x, m_rcClient.bottom);
-    pDC->SelectObject(hOldPen);
-    penErase.DeleteObject();
+    CGdiObject* pPenErase = m_gdi.Pen(PS_SOLID, 0, m_crBack);
+    if (pPenErase) {
+        HGDIOBJ hOldPen = pDC->SelectObject(pPenErase);
+        pDC->MoveTo(x, 210);
+        pDC->LineTo(x, m_rcClient.bottom);
+        pDC->SelectObject(hOldPen);
+    }
 
     pDC->SetPixel(x, kGraphBase, 0xFF0000);
     pDC->SetPixel(x, kGraphBase - m_analyzer.m_nLevel / 2, kWhite);
@@ -130,8 +140,6 @@ void CKalvora::DrawPattern0(CDC* pDC)
     if (++m_nGraphX >= kGraphEnd)
         m_nGraphX = kGraphFirstColumn;
 
-    if (bRowFont) {
+    if (bRowFont)
         pDC->SelectObject(hOldFont);
-        fontRow.DeleteObject();
-    }
 }

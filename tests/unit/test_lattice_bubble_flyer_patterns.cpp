@@ -255,7 +255,7 @@ TEST_F(FlyerPattern, FirstEraseAfterALaunchLeavesOtherFlyersAndTheDcIsGivenItsOb
     EXPECT_EQ(At(250, 306), RGB(12, 255, 12));
     EXPECT_EQ(::GetCurrentObject(hdc, OBJ_PEN), hPen);
     EXPECT_EQ(::GetCurrentObject(hdc, OBJ_BRUSH), hBrush);
-    EXPECT_EQ(CGdiObject::GetLiveCount(), nLive);
+    EXPECT_EQ(CGdiObject::GetLiveCount() - m_cv.m_gdi.Count(), nLive) << "only the kept pens and brushes remain";
 }
 
 TEST_F(FlyerPattern, WithShapesOffEachFlyerInBoundsClearsTheScreenAndNothingIsDrawn)

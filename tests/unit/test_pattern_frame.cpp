@@ -49,10 +49,11 @@ protected:
     }
 
     // A canvas with the given background and shapes flag, as a renderer hands it to its frame.
-    const CPatternCanvas& Canvas(COLORREF crBack, BOOL bDrawShapes = TRUE)
+    CPatternCanvas& Canvas(COLORREF crBack, BOOL bDrawShapes = TRUE)
     {
         m_canvas.m_crBack = crBack;
         m_canvas.m_bDrawShapes = bDrawShapes;
+        ::SetRect(&m_canvas.m_rcClient, 0, 0, W, H);
         return m_canvas;
     }
 
@@ -139,9 +140,40 @@ TEST_F(PatternFrameTest, FrameGivesBackTheDcsObjectsAndLeaksNoHandles)
         frame.UseColor(RGB(5, i & 0xFF, 20));
         frame.Draw(rcs[(i + 1) % 3], m_rcStore);
     }
+    // 512 colours went through a cache of 160: it emptied itself on the way and kept the count bounded.
+    EXPECT_LE(m_canvas.m_gdi.Count(), CGdiCache::CAPACITY + 2);
+    EXPECT_EQ(CGdiObject::GetLiveCount() - m_canvas.m_gdi.Count(), nLive);
+    m_canvas.m_gdi.Release();
     EXPECT_EQ(CGdiObject::GetLiveCount(), nLive);
     EXPECT_EQ(::GetCurrentObject(m_hMemDC, OBJ_PEN), hPenBefore);
     EXPECT_EQ(::GetCurrentObject(m_hMemDC, OBJ_BRUSH), hBrushBefore);
+}
+
+TEST_F(PatternFrameTest, KeptBrushesFollowTheColourAndTheBackground)
+{
+    RECT rc = { 20, 20, 80, 80 };
+    CGdiObject* pRed = m_canvas.m_gdi.SolidBrush(RGB(255, 0, 0));
+    EXPECT_EQ(m_canvas.m_gdi.SolidBrush(RGB(255, 0, 0)), pRed) << "one brush per colour, kept";
+    {
+        CPatternFrame frame(&m_dc, Canvas(RGB(0, 0, 0)));
+        frame.UseColor(RGB(255, 0, 0));
+        frame.Draw(rc, m_rcStore);
+        frame.UseColor(RGB(0, 0, 255));
+        frame.Draw(rc, m_rcStore);
+    }
+    EXPECT_EQ(At(50, 50), RGB(0, 0, 255)) << "a new colour gets a brush of its own";
+    // A new background (the invert key, the colour dialog): the erase brush is made anew in that colour.
+    Fill(RGB(255, 255, 255));
+    {
+        CPatternFrame frame(&m_dc, Canvas(RGB(0, 0, 0)));
+        frame.UseColor(RGB(0, 128, 0));
+        frame.Draw(rc, m_rcStore);
+    }
+    {
+        CPatternFrame frame(&m_dc, Canvas(RGB(255, 255, 255)));
+        frame.Erase(rc);
+    }
+    EXPECT_EQ(At(50, 50), RGB(255, 255, 255)) << "erased to the new background, not with the old black brush";
 }
 
 }  // namespace

@@ -1,0 +1,98 @@
+// CGdiCache: lookup, creation and release of the kept pens and brushes.
+#include "patterns/GdiCache.h"
+
+namespace {
+enum { KIND_BRUSH, KIND_PEN };
+}
+
+CGdiObject* CGdiCache::Find(int nKind, int nStyle, int nWidth, COLORREF cr) const
+{
+    for (int i = 0; i < m_nCount; i++) {
+        const SEntry& e = m_entry[i];
+        if (e.cr == cr && e.nKind == nKind && e.nStyle == nStyle && e.nWidth == nWidth)
+            return e.pObject;
+    }
+    return NULL;
+}
+
+CGdiObject* CGdiCache::Add(int nKind, int nStyle, int nWidth, COLORREF cr)
+{
+    if (m_nCount == CAPACITY)
+        ReleaseElements();
+    CGdiObject* pObject = NULL;
+    if (nKind == KIND_BRUSH) {
+        CBrush* pBrush = new CBrush;
+        pBrush->CreateSolidBrush(cr);
+        pObject = pBrush;
+    } else {
+        CPen* pPen = new CPen;
+        pPen->CreatePen(nStyle, nWidth, cr);
+        pObject = pPen;
+    }
+    if (pObject->m_hObject == NULL) {
+        delete pObject;
+        return NULL;
+    }
+    SEntry& e = m_entry[m_nCount++];
+    e.nKind = nKind;
+    e.nStyle = nStyle;
+    e.nWidth = nWidth;
+    e.cr = cr;
+    e.pObject = pObject;
+    return pObject;
+}
+
+CGdiObject* CGdiCache::SolidBrush(COLORREF cr)
+{
+    CGdiObject* p = Find(KIND_BRUSH, 0, 0, cr);
+    return p ? p : Add(KIND_BRUSH, 0, 0, cr);
+}
+
+CGdiObject* CGdiCache::Pen(int nStyle, int nWidth, COLORREF cr)
+{
+    CGdiObject* p = Find(KIND_PEN, nStyle, nWidth, cr);
+    return p ? p : Add(KIND_PEN, nStyle, nWidth, cr);
+}
+
+CGdiObject* CGdiCache::EraseBrush(COLORREF crBack)
+{
+    if (m_brushErase.m_hObject == NULL || m_crErase != crBack) {
+        m_brushErase.CreateSolidBrush(crBack);
+        m_crErase = crBack;
+    }
+    return m_brushErase.m_hObject ? &m_brushErase : NULL;
+}
+
+CGdiObject* CGdiCache::NullPen(COLORREF crBack)
+{
+    if (m_penNull.m_hObject == NULL || m_crNullPen != crBack) {
+        m_penNull.CreatePen(PS_NULL, 0, crBack);
+        m_crNullPen = crBack;
+    }
+    return m_penNull.m_hObject ? &m_penNull : NULL;
+}
+
+void CGdiCache::Reserve(int n)
+{
+    if (m_nCount + n > CAPACITY)
+        ReleaseElements();
+}
+
+void CGdiCache::ReleaseElements()
+{
+    for (int i = 0; i < m_nCount; i++)
+        delete m_entry[i].pObject;
+    m_nCount = 0;
+}
+
+void CGdiCache::Release()
+{
+    ReleaseElements();
+    m_brushErase.DeleteObject();
+    m_penNull.DeleteObject();
+}
+
+int CGdiCache::Count() const
+{
+    return m_nCount + (m_brushErase.m_hObject != NULL) + (m_penNull.m_hObject != NULL);
+}

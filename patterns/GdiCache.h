@@ -1,0 +1,50 @@
+// CGdiCache: the pens and brushes of the pattern frames, kept from frame to frame instead of made anew.
+#pragma once
+#include <afxwin.h>
+
+// Owned by the canvas and used only on the render thread. A frame asks for a colour's brush or pen and gets
+// the same object as before; the cache holds at most CAPACITY objects and is emptied whole when it is full,
+// so the number of live GDI objects stays bounded. Nothing it returns may still be selected when it empties:
+// the frames select their erase brush (kept apart) before asking for an element's colour.
+class CGdiCache
+{
+public:
+    enum { CAPACITY = 160 };
+
+    CGdiCache() = default;
+    ~CGdiCache() { Release(); }
+    CGdiCache(const CGdiCache&) = delete;
+    CGdiCache& operator=(const CGdiCache&) = delete;
+
+    CGdiObject* SolidBrush(COLORREF cr);
+    CGdiObject* Pen(int nStyle, int nWidth, COLORREF cr);
+    // The erase brush and the frame's null pen of a background colour, kept apart from the element objects so
+    // that emptying the cache never deletes them while selected.
+    CGdiObject* EraseBrush(COLORREF crBack);
+    CGdiObject* NullPen(COLORREF crBack);
+    // Makes room for n more objects before they are asked for together, so that the second request
+    // can't empty the table and delete the first.
+    void Reserve(int n);
+    // Deletes every object: when a pattern is started, and with the window.
+    void Release();
+    int Count() const;
+
+private:
+    struct SEntry {
+        int nKind;          // 0 brush, 1 pen
+        int nStyle, nWidth;
+        COLORREF cr;
+        CGdiObject* pObject;
+    };
+    CGdiObject* Find(int nKind, int nStyle, int nWidth, COLORREF cr) const;
+    // Element objects only: the erase brush and null pen may be selected when the table fills up.
+    void ReleaseElements();
+    CGdiObject* Add(int nKind, int nStyle, int nWidth, COLORREF cr);
+
+    SEntry m_entry[CAPACITY] = {};
+    int m_nCount = 0;
+    CBrush m_brushErase;
+    COLORREF m_crErase = 0;
+    CPen m_penNull;
+    COLORREF m_crNullPen = 0;
+};
