@@ -62,6 +62,16 @@ def find_window(cls="*", title="*"):
     return int(out, 16) if code == 0 and out else None
 
 
+def wait_for(condition, timeout, step=0.2):
+    """Polls until condition() returns something true; returns its last value."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value or time.monotonic() > deadline:
+            return value
+        time.sleep(step)
+
+
 def wait_window(cls="*", title="*", timeout=20.0, present=True):
     """Waits until a matching window exists (or, with present=False, no longer exists); True on success.
 

@@ -7,7 +7,8 @@ import unittest
 
 from kvharness import (CONTROL_CLASS, CONTROL_TITLE, MESSAGE_BOX_CLASS, KvTestCase, children, click_at, client_rect,
                        enabled, find_window, key, list_windows, owner, pixel, post, region_pixels, run, screenshot,
-                       title_changes, wait_window, watch_x_title, window_rect, window_title, x_focus, x_window_id)
+                       title_changes, wait_for, wait_window, watch_x_title, window_rect, window_title, x_focus,
+                       x_window_id)
 
 START_TIMEOUT = 30.0
 DISPLAY_CLASS = "KalvoraFrame"
@@ -70,16 +71,6 @@ def screen_size():
 def x_focus_name():
     """Name of the X window that has the keyboard focus, for failure messages."""
     return run(["xdotool", "getwindowfocus", "getwindowname"]).stdout.strip()
-
-
-def wait_until(condition, timeout, step=0.2):
-    """Polls until condition() returns something true; returns its last value."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value or time.monotonic() > deadline:
-            return value
-        time.sleep(step)
 
 
 def mean_interval(titles):
@@ -239,40 +230,40 @@ class ControlsTest(KvTestCase):
         self.start_program()
         self.focus_display()
         key("ctrl+2")
-        half = wait_until(lambda: self.client_size() == (320, 240), 10)
+        half = wait_for(lambda: self.client_size() == (320, 240), 10)
         self.assertTrue(half, "Ctrl+2 gave %r (X focus on %r)" % (self.display_client(), x_focus_name()))
         self.assertEqual(self.display_client()[:2], (50, 50))
 
         self.raise_control()
         key("ctrl+1")
-        self.assertTrue(wait_until(lambda: self.client_size() == (640, 480), 10),
+        self.assertTrue(wait_for(lambda: self.client_size() == (640, 480), 10),
                         "Ctrl+1 from the control window gave %r" % (self.display_client(),))
 
         # Fit Monitor Size: the client area is the whole monitor, the caption and border lie beyond the screen.
         self.assertEqual(screen_size(), FIT_SCREEN, "the test screen must be 1920 x 1080 (scripts/env.sh)")
         key("ctrl+3")
-        fit = wait_until(lambda: self.display_client()[:4] == (0, 0) + FIT_SCREEN, 10)
+        fit = wait_for(lambda: self.display_client()[:4] == (0, 0) + FIT_SCREEN, 10)
         self.assertTrue(fit, "Ctrl+3 gave %r" % (self.display_client(),))
         self.focus_display()
         key("ctrl+1")
-        self.assertTrue(wait_until(lambda: self.display_client()[:4] == (50, 50, 690, 530), 10),
+        self.assertTrue(wait_for(lambda: self.display_client()[:4] == (50, 50, 690, 530), 10),
                         "Ctrl+1 after Fit Monitor Size gave %r" % (self.display_client(),))
 
         self.raise_control()
         key("ctrl+8")
-        self.assertTrue(wait_until(lambda: not self.control_client()[4], 10), "Ctrl+8 did not hide the panel")
+        self.assertTrue(wait_for(lambda: not self.control_client()[4], 10), "Ctrl+8 did not hide the panel")
         self.focus_display()
         key("Escape")
-        self.assertTrue(wait_until(lambda: self.control_client()[4], 10), "Escape did not bring the panel back")
+        self.assertTrue(wait_for(lambda: self.control_client()[4], 10), "Escape did not bring the panel back")
 
         # Escape with the panel visible changes nothing; Ctrl+8 on the display hides the panel too.
         key("Escape")
         time.sleep(1.0)
         self.assertTrue(self.control_client()[4], "Escape hid the visible panel")
         key("ctrl+8")
-        self.assertTrue(wait_until(lambda: not self.control_client()[4], 10), "Ctrl+8 on the display")
+        self.assertTrue(wait_for(lambda: not self.control_client()[4], 10), "Ctrl+8 on the display")
         key("Escape")
-        self.assertTrue(wait_until(lambda: self.control_client()[4], 10), "second Escape")
+        self.assertTrue(wait_for(lambda: self.control_client()[4], 10), "second Escape")
 
     def client_size(self):
         rect = self.display_client()
@@ -290,7 +281,7 @@ class ControlsTest(KvTestCase):
         key("q")
         self.assert_title("Pattern1")
         # The first sound buffers can take seconds under Wine; until then the discs have size 0.
-        self.assertTrue(wait_until(lambda: self.disc_colours("cyan"), 8, step=0.5), "pattern 1 shows no discs")
+        self.assertTrue(wait_for(lambda: self.disc_colours("cyan"), 8, step=0.5), "pattern 1 shows no discs")
         self.assert_disc_colour("cyan", "gb", 160, 200)
 
         self.keys(*["ctrl+F5"] * 6)
@@ -433,7 +424,7 @@ class ControlsTest(KvTestCase):
 
     def close_validation_box(self, text):
         """Checks the framework's validation message and closes it with its OK button; the dialog stays."""
-        box = wait_until(lambda: [w for w in list_windows() if w["cls"] == MESSAGE_BOX_CLASS
+        box = wait_for(lambda: [w for w in list_windows() if w["cls"] == MESSAGE_BOX_CLASS
                                   and w["title"] != ARRANGE_DIALOG and w["visible"]], 10)
         self.assertTrue(box, "no validation message box")
         controls = children(MESSAGE_BOX_CLASS, box[0]["title"])

@@ -6,7 +6,7 @@ import unittest
 
 from kvharness import (CONTROL_CLASS, CONTROL_TITLE, DISPLAY_TITLE, MESSAGE_BOX_CLASS, KvTestCase, children,
                        click_at, client_rect, close_window, find_window, key, list_windows, region_pixels,
-                       screenshot, wait_window, wave_in_error_text, window_rect, x_focus)
+                       screenshot, wait_for, wait_window, wave_in_error_text, window_rect, x_focus)
 
 START_TIMEOUT = 30.0
 MMSYSERR_BADDEVICEID = 2
@@ -15,16 +15,6 @@ SS_ICON = 0x03
 MENU_CLASS = "#32768"
 CHECK_COLUMN = (2, 19)          # x range of a popup menu's check marks, from its left edge
 LAST_ITEM_HEIGHT = 20           # the Window menu's last item, "Control Window", ends the popup
-
-
-def wait_for(condition, timeout, step=0.2):
-    """Polls until condition() returns something true; returns its last value."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value or time.monotonic() > deadline:
-            return value
-        time.sleep(step)
 
 
 def check_marks(png, rect):
