@@ -5,7 +5,6 @@
 #include "app/KalvoraApp.h"
 
 namespace {
-const int kAnalysedSample = 99;   // the one sample of each 200 that live capture measures too
 const int kNormalWidth = 640, kNormalHeight = 480;
 const int kScaledSizeMode = 1;    // pattern 0's panel is scaled to any size but Normal
 }
@@ -20,7 +19,7 @@ COfflineRenderer::~COfflineRenderer()
 
 DWORD COfflineRenderer::BlockTime(DWORD dwBlock)
 {
-    return (DWORD)((dwBlock + 1ull) * 200ull * 1000ull / 11025ull);
+    return (DWORD)((dwBlock + 1ull) * CMusicAnalyzer::BUFFER_SAMPLES * 1000ull / CMusicAnalyzer::SAMPLE_RATE);
 }
 
 // The scheme is set as the colour keys would leave it: a range is maximum minus minimum, 1 where they meet.
@@ -65,6 +64,6 @@ BOOL COfflineRenderer::Start(const CRenderOptions& opt)
 
 void COfflineRenderer::RenderBlock(const short* pSamples, DWORD dwBlock)
 {
-    m_pDisplay->m_analyzer.AddSample(pSamples[kAnalysedSample]);
+    m_pDisplay->m_analyzer.AddBuffer(pSamples);
     m_pDisplay->ComposeFrame(BlockTime(dwBlock), m_canvas.DC());
 }

@@ -28,7 +28,8 @@ void ShowProgress(DWORD dwDone, DWORD dwTotal, DWORD dwStartTick, DWORD& dwLastT
         szBar[i] = i < nFilled ? '#' : '-';
     szBar[nWidth] = '\0';
     const double dSeconds = (dwNow - dwStartTick) / 1000.0;
-    const double dSpeed = dSeconds > 0 ? dwDone / 55.125 / dSeconds : 0;
+    const double dFramesPerSecond = (double)CWaveFile::RATE / CWaveFile::BLOCK;
+    const double dSpeed = dSeconds > 0 ? dwDone / dFramesPerSecond / dSeconds : 0;
     fprintf(stderr, "\r[%s] %3lu %%  frame %lu of %lu, %.1f times real time%s", szBar,
             (unsigned long)(dwTotal ? dwDone * 100ull / dwTotal : 100), (unsigned long)dwDone,
             (unsigned long)dwTotal, dSpeed, bLast ? "\n" : "");

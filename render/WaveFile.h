@@ -1,11 +1,12 @@
 // CWaveFile: reads the sound an offline render is made of: 16-bit mono PCM at 11025 samples per second.
 #pragma once
 #include <afxwin.h>
+#include "sound/MusicAnalyzer.h"
 
 class CWaveFile
 {
 public:
-    enum { RATE = 11025, BLOCK = 200 };
+    enum { RATE = CMusicAnalyzer::SAMPLE_RATE, BLOCK = CMusicAnalyzer::BUFFER_SAMPLES };
 
     CWaveFile() : m_hFile(INVALID_HANDLE_VALUE), m_dwDataLeft(0), m_dwBlocks(0) {}
     ~CWaveFile() { Close(); }

@@ -4,8 +4,7 @@
 namespace {
 const int kBlocks = 5;
 const int kHeaderBytes = 32;        // the WAVEHDR at the start of each block
-const int kDataBytes = 400;         // 200 samples of 16-bit mono
-const int kAnalysedSample = 99;     // the one sample of each buffer that is measured
+const int kDataBytes = 2 * CMusicAnalyzer::BUFFER_SAMPLES;   // 16-bit mono
 static_assert(sizeof(WAVEHDR) == kHeaderBytes, "block layout assumes a 32-byte header");
 }
 
@@ -40,8 +39,8 @@ MMRESULT CKalvora::OpenCapture()
         return MMSYSERR_ALLOCATED;
     m_wfx.wFormatTag = WAVE_FORMAT_PCM;
     m_wfx.nChannels = 1;
-    m_wfx.nSamplesPerSec = 11025;
-    m_wfx.nAvgBytesPerSec = 22050;
+    m_wfx.nSamplesPerSec = CMusicAnalyzer::SAMPLE_RATE;
+    m_wfx.nAvgBytesPerSec = 2 * CMusicAnalyzer::SAMPLE_RATE;
     m_wfx.nBlockAlign = 2;
     m_wfx.wBitsPerSample = 16;
     m_wfx.cbSize = 0;
@@ -121,7 +120,7 @@ LRESULT CKalvora::OnWimData(WPARAM, LPARAM lParam)
     // reset) matches no expected slot and is left alone.
     if (pHdr != NULL && (LPBYTE)pHdr == m_pWaveBlock[m_nDoneBlock]) {
         const short* pSamples = (const short*)((LPBYTE)pHdr + kHeaderBytes);
-        m_analyzer.AddSample(pSamples[kAnalysedSample]);
+        m_analyzer.AddBuffer(pSamples);
         m_evSound.SetEvent();
         m_stats.BufferArrived();
         FreeWaveBlock(m_nDoneBlock);

@@ -10,8 +10,13 @@ public:
     CMusicAnalyzer();
     virtual ~CMusicAnalyzer();
 
+    // The sound it is fed: 16-bit mono at 11025 samples per second in buffers of 200 samples, of which
+    // only sample 99 is measured. Live capture and the offline renderer both follow this.
+    enum { SAMPLE_RATE = 11025, BUFFER_SAMPLES = 200, MEASURED_SAMPLE = 99 };
+
     // Takes the one measured sample of a returned sound buffer.
     void AddSample(short s);
+    void AddBuffer(const short* pSamples) { AddSample(pSamples[MEASURED_SAMPLE]); }
 
     enum { RING_SIZE = 100 };
 
