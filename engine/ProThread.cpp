@@ -59,16 +59,20 @@ int CProThread::Run()
             break;
         // A sound buffer handled just now gets its frame before the next message is taken: two buffers
         // queued together would otherwise share one frame.
-        if (Display() && !m_bPaused)
-            m_pDisplay->RenderFrame();
+        DrawOwedFrame();
     }
     return ExitInstance();
 }
 
-void CProThread::IdleTurn(CSingleLock& quitLock)
+void CProThread::DrawOwedFrame()
 {
     if (Display() && !m_bPaused)
-        m_pDisplay->RenderFrame();
+        m_pDisplay->RenderFrame();   // draws only when a buffer has come since the last frame
+}
+
+void CProThread::IdleTurn(CSingleLock& quitLock)
+{
+    DrawOwedFrame();
     if (quitLock.Lock(0) && Display())
         m_pDisplay->PostMessage(WM_CLOSE);
 }

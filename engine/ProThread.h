@@ -31,6 +31,8 @@ private:
     // The display, or NULL once its window is gone (the framework clears the main window then).
     CKalvora* Display();
     void Relay(UINT msg, WPARAM wParam, LPARAM lParam);
+    // A frame when a buffer is waiting for one and the display isn't paused.
+    void DrawOwedFrame();
     // One idle turn: a frame when allowed, then the quit check.
     void IdleTurn(CSingleLock& quitLock);
     void WaitForWork(HANDLE hQuit);
