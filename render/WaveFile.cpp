@@ -38,15 +38,29 @@ BOOL CWaveFile::Read(void* p, DWORD dwBytes)
     return ::ReadFile(m_hFile, p, dwBytes, &dwRead, NULL) && dwRead == dwBytes;
 }
 
+// Chunk sizes are unsigned 32-bit numbers: with a high part of 0 the distance is a 64-bit one, so a size of
+// 2 GB or more moves forward, never back onto a chunk already read.
 BOOL CWaveFile::Skip(DWORD dwBytes)
 {
-    return ::SetFilePointer(m_hFile, (LONG)dwBytes, NULL, FILE_CURRENT) != INVALID_SET_FILE_POINTER;
+    LONG lHigh = 0;
+    ::SetLastError(NO_ERROR);
+    return ::SetFilePointer(m_hFile, (LONG)dwBytes, &lHigh, FILE_CURRENT) != INVALID_SET_FILE_POINTER ||
+           ::GetLastError() == NO_ERROR;
+}
+
+unsigned long long CWaveFile::BytesLeft() const
+{
+    LONG lHigh = 0;
+    const DWORD dwLow = ::SetFilePointer(m_hFile, 0, &lHigh, FILE_CURRENT);
+    const unsigned long long qwHere = ((unsigned long long)(DWORD)lHigh << 32) | dwLow;
+    return qwHere < m_qwFileSize ? m_qwFileSize - qwHere : 0;
 }
 
 BOOL CWaveFile::ReadFormat(DWORD dwSize, LPCSTR pszPath)
 {
     struct { WORD wTag, wChannels; DWORD dwRate, dwBytesPerSec; WORD wAlign, wBits; } fmt;
-    if (dwSize < sizeof(fmt) || !Read(&fmt, sizeof(fmt)) || !Skip(dwSize - sizeof(fmt) + (dwSize & 1)))
+    if (dwSize < sizeof(fmt) || dwSize > BytesLeft() || !Read(&fmt, sizeof(fmt)) ||
+        !Skip(dwSize - sizeof(fmt) + (dwSize & 1)))
         return Fail("%s: the wave format chunk is damaged%s", pszPath);
     if ((fmt.wTag != kFormatPcm && fmt.wTag != kFormatExtensible) || fmt.wChannels != 1 || fmt.dwRate != RATE ||
         fmt.wBits != 16) {
@@ -59,16 +73,10 @@ BOOL CWaveFile::ReadFormat(DWORD dwSize, LPCSTR pszPath)
     return TRUE;
 }
 
-BOOL CWaveFile::Open(LPCSTR pszPath)
+// Every chunk is checked against what the file has left before it is read or stepped over: each step then
+// moves forward and the walk ends at the end of the file at the latest.
+BOOL CWaveFile::ReadChunks(LPCSTR pszPath)
 {
-    Close();
-    m_hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (m_hFile == INVALID_HANDLE_VALUE)
-        return Fail("%s: %s", pszPath, LastErrorText());
-    const DWORD dwFileSize = ::GetFileSize(m_hFile, NULL);
-    char riff[12];
-    if (!Read(riff, sizeof(riff)) || memcmp(riff, "RIFF", 4) != 0 || memcmp(riff + 8, "WAVE", 4) != 0)
-        return Fail("%s: not a WAV file%s", pszPath);
     BOOL bFormat = FALSE;
     for (;;) {
         char id[4];
@@ -82,16 +90,30 @@ BOOL CWaveFile::Open(LPCSTR pszPath)
         } else if (memcmp(id, "data", 4) == 0) {
             if (!bFormat)
                 return Fail("%s: the sound data comes before its format%s", pszPath);
-            const DWORD dwHere = ::SetFilePointer(m_hFile, 0, NULL, FILE_CURRENT);
-            if (dwSize > dwFileSize - dwHere)
+            if (dwSize > BytesLeft())
                 return Fail("%s: the file is cut short: it ends before the end of its sound data%s", pszPath);
             m_dwDataLeft = dwSize;
             m_dwBlocks = dwSize / (2 * BLOCK);
             return TRUE;
-        } else if (!Skip(dwSize + (dwSize & 1))) {
-            return Fail("%s: a damaged chunk%s", pszPath);
+        } else if (dwSize > BytesLeft() || !Skip(dwSize) || !Skip(dwSize & 1)) {
+            return Fail("%s: a damaged chunk: it claims more bytes than the file has left%s", pszPath);
         }
     }
+}
+
+BOOL CWaveFile::Open(LPCSTR pszPath)
+{
+    Close();
+    m_hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (m_hFile == INVALID_HANDLE_VALUE)
+        return Fail("%s: %s", pszPath, LastErrorText());
+    DWORD dwHigh = 0;
+    const DWORD dwLow = ::GetFileSize(m_hFile, &dwHigh);
+    m_qwFileSize = ((unsigned long long)dwHigh << 32) | dwLow;
+    char riff[12];
+    if (!Read(riff, sizeof(riff)) || memcmp(riff, "RIFF", 4) != 0 || memcmp(riff + 8, "WAVE", 4) != 0)
+        return Fail("%s: not a WAV file%s", pszPath);
+    return ReadChunks(pszPath);
 }
 
 BOOL CWaveFile::ReadBlock(short* pSamples)

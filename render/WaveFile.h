@@ -8,7 +8,7 @@ class CWaveFile
 public:
     enum { RATE = CMusicAnalyzer::SAMPLE_RATE, BLOCK = CMusicAnalyzer::BUFFER_SAMPLES };
 
-    CWaveFile() : m_hFile(INVALID_HANDLE_VALUE), m_dwDataLeft(0), m_dwBlocks(0) {}
+    CWaveFile() : m_hFile(INVALID_HANDLE_VALUE), m_qwFileSize(0), m_dwDataLeft(0), m_dwBlocks(0) {}
     ~CWaveFile() { Close(); }
     CWaveFile(const CWaveFile&) = delete;
     CWaveFile& operator=(const CWaveFile&) = delete;
@@ -25,10 +25,13 @@ public:
 private:
     BOOL Read(void* p, DWORD dwBytes);
     BOOL Skip(DWORD dwBytes);
+    unsigned long long BytesLeft() const;
+    BOOL ReadChunks(LPCSTR pszPath);
     BOOL ReadFormat(DWORD dwSize, LPCSTR pszPath);
     BOOL Fail(LPCSTR pszFormat, LPCSTR pszPath, LPCSTR pszDetail = "");
 
     HANDLE m_hFile;
+    unsigned long long m_qwFileSize;
     DWORD m_dwDataLeft;
     DWORD m_dwBlocks;
 };
