@@ -1,5 +1,6 @@
 // CRenderOptions: parsing and checking of the command line.
 #include "render/RenderOptions.h"
+#include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -7,6 +8,14 @@ namespace {
 const int kMaxSide = 4096;
 const int kPatterns = 17;
 const int kArrangeModes = 9;
+const char kDigits[] = "0123456789";
+const char kHexDigits[] = "0123456789abcdefABCDEF";
+
+// Only what the option's text says: no spaces, no plus sign, no base prefix (strtol would take all three).
+bool AllOf(const char* psz, const char* pszSet)
+{
+    return *psz != '\0' && psz[strspn(psz, pszSet)] == '\0';
+}
 }
 
 const char* CRenderOptions::Usage()
@@ -20,7 +29,7 @@ const char* CRenderOptions::Usage()
            "  --static-bpm N      tempo of Static User, 1..300 (140)\n"
            "  --dynamic-threshold N  delta threshold of Dynamic User, 0..255 (200)\n"
            "  --size WxH          picture size (640x480)\n"
-           "  --seed N            random seed: the same seed and sound give the same frames (1)\n"
+           "  --seed N            random seed 0..4294967295: the same seed and sound give the same frames (1)\n"
            "  --back RRGGBB       background colour (black; white with --invert)\n"
            "  --hue N --hue-range N --white MIN,MAX --bright MIN,MAX   colour scheme (180, 5, 0,5, 40,100)\n"
            "  --mono --invert --no-shapes   the display flags\n"
@@ -37,13 +46,28 @@ BOOL CRenderOptions::Fail(LPCSTR pszFormat, LPCSTR pszArg)
     return FALSE;
 }
 
+// A value beyond long's range is refused, not taken as the nearest long.
 BOOL CRenderOptions::Number(const char* psz, int nMin, int nMax, int* pn)
 {
-    char* pEnd = NULL;
-    long n = strtol(psz, &pEnd, 10);
-    if (pEnd == psz || *pEnd != '\0' || n < nMin || n > nMax)
+    if (!AllOf(psz + (*psz == '-'), kDigits))
+        return FALSE;
+    errno = 0;
+    const long n = strtol(psz, NULL, 10);
+    if (errno == ERANGE || n < nMin || n > nMax)
         return FALSE;
     *pn = (int)n;
+    return TRUE;
+}
+
+BOOL CRenderOptions::Seed(const char* psz, unsigned* pn)
+{
+    if (!AllOf(psz, kDigits))
+        return FALSE;
+    errno = 0;
+    const unsigned long long n = strtoull(psz, NULL, 10);
+    if (errno == ERANGE || n > 0xFFFFFFFFull)
+        return FALSE;
+    *pn = (unsigned)n;
     return TRUE;
 }
 
@@ -72,16 +96,12 @@ BOOL CRenderOptions::TakeValue(const char* pszName, const char* v)
             return Fail("--size takes WIDTHxHEIGHT, each 1 to 4096, not %s", v);
         return TRUE;
     }
-    if (strcmp(pszName, "--seed") == 0) {
-        char* pEnd = NULL;
-        m_nSeed = (unsigned)strtoul(v, &pEnd, 10);
-        return (pEnd != v && *pEnd == '\0') || Fail("--seed takes a whole number, not %s", v);
-    }
+    if (strcmp(pszName, "--seed") == 0)
+        return Seed(v, &m_nSeed) || Fail("--seed takes a whole number from 0 to 4294967295, not %s", v);
     if (strcmp(pszName, "--back") == 0) {
-        char* pEnd = NULL;
-        unsigned long rgb = strtoul(v, &pEnd, 16);
-        if (pEnd == v || *pEnd != '\0' || strlen(v) != 6)
-            return Fail("--back takes a colour as RRGGBB, not %s", v);
+        if (strlen(v) != 6 || !AllOf(v, kHexDigits))
+            return Fail("--back takes a colour as RRGGBB, six hexadecimal digits, not %s", v);
+        const unsigned long rgb = strtoul(v, NULL, 16);
         m_crBack = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
         m_bBackSet = TRUE;
         return TRUE;

@@ -35,5 +35,6 @@ private:
     BOOL Fail(LPCSTR pszFormat, LPCSTR pszArg);
     BOOL TakeValue(const char* pszName, const char* pszValue);
     static BOOL Number(const char* psz, int nMin, int nMax, int* pn);
+    static BOOL Seed(const char* psz, unsigned* pn);
     static BOOL Pair(const char* psz, int nMin, int nMax, int* pnFirst, int* pnSecond, char chSep);
 };
