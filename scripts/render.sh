@@ -14,6 +14,14 @@ OUT=$(realpath -m -- "$2")
 [[ "$OUT" == *.mp4 ]] || { echo "render: the video's name must end in .mp4: $2" >&2; exit 1; }
 shift 2
 OPTIONS=("$@")
+# The video is made of the raw frames on the renderer's standard output: options that send them elsewhere
+# would leave the encoder nothing to encode.
+for option in "${OPTIONS[@]}"; do
+  if [[ "$option" == --bmp || "$option" == --hashes ]]; then
+    echo "render: $option writes no raw frames, so no video can be made with it; run KalvoraRender.exe itself" >&2
+    exit 1
+  fi
+done
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 FPS=11025/200   # one frame per 200 samples at 11025 Hz: 55.125 frames a second
@@ -61,6 +69,12 @@ wine "$ROOT/build/KalvoraRender.exe" "${OPTIONS[@]}" "$(winepath -w "$WORK/sound
 status=("${PIPESTATUS[@]}")
 if ((status[0] != 0 || status[1] != 0)); then
   echo "render: failed (renderer exit ${status[0]}, encoder exit ${status[1]}); no video written" >&2
+  exit 3
+fi
+# A song shorter than one block of 200 samples gives no frame, and ffmpeg still writes a video without streams.
+frames=$(ffprobe -v error -select_streams v -show_entries stream=nb_frames -of csv=p=0 "$WORK/video.mp4")
+if [[ ! "$frames" =~ ^[1-9][0-9]*$ ]]; then
+  echo "render: the renderer drew no frame (a song needs at least 200 samples at 11025 Hz); no video written" >&2
   exit 3
 fi
 mkdir -p "$(dirname "$OUT")" && mv -f "$WORK/video.mp4" "$OUT" || exit 3

@@ -2,6 +2,7 @@
 picture for a steady level, golden frame hashes of every pattern, and clear refusals of bad input."""
 import math
 import os
+import shutil
 import subprocess
 import tempfile
 import unittest
@@ -136,15 +137,16 @@ class RenderTest(KvTestCase):
 class RenderScriptTest(KvTestCase):
     """scripts/render.sh: a song in, an H.264 video with the song's sound out, and nothing left on failure."""
 
-    def render_script(self, song, out, *args):
+    def render_script(self, song, out, *args, env=None):
         with tempfile.TemporaryFile(mode="w+", dir=self.workdir) as err:
             result = subprocess.run(["bash", os.path.join(REPO, "scripts", "render.sh"), song, out, *map(str, args)],
-                                    stdout=subprocess.DEVNULL, stderr=err, text=True, timeout=900)
+                                    stdout=subprocess.DEVNULL, stderr=err, text=True, timeout=900,
+                                    env=dict(os.environ, **(env or {})))
             err.seek(0)
             result.stderr = err.read()
         return result
 
-    def test_a_song_becomes_a_video_and_bad_songs_leave_nothing(self):
+    def test_a_song_becomes_a_video(self):
         song = os.path.join(self.workdir, "song.ogg")
         run(["sox", "-D", "-n", "-r", "44100", "-c", "2", song, "synth", "3", "square", "110", "vol", "0.8"], check=True)
         out = os.path.join(self.workdir, "video.mp4")
@@ -157,16 +159,57 @@ class RenderScriptTest(KvTestCase):
         self.assertIn("h264,320,240,441/8,165", streams)
         self.assertTrue(any(s.startswith("aac") for s in streams), streams)
 
+    def test_whatever_fails_leaves_no_video(self):
+        """A missing song, a song ffmpeg can't read, a song too short for one frame (150 samples at 11025 Hz,
+        under one block of 200), and an encoder that ends with an error after ten frames."""
         garbage = os.path.join(self.workdir, "noise.mp3")
         with open(garbage, "wb") as f:
             f.write(os.urandom(4000))
-        for bad in (os.path.join(self.workdir, "missing.ogg"), garbage):
-            with self.subTest(song=os.path.basename(bad)):
-                target = os.path.join(self.workdir, "bad.mp4")
-                result = self.render_script(bad, target)
+        short = os.path.join(self.workdir, "short.wav")
+        run(["sox", "-D", "-n", "-r", "11025", "-c", "1", "-b", "16", short, "synth", "150s", "square", "110"],
+            check=True)
+        song = os.path.join(self.workdir, "song.wav")
+        run(["sox", "-D", "-n", "-r", "11025", "-c", "1", "-b", "16", song, "synth", "2", "square", "110"], check=True)
+        failing = {"PATH": "%s:%s" % (self.failing_encoder(frames=10, size=(64, 48)), os.environ["PATH"])}
+        cases = {"missing": (os.path.join(self.workdir, "missing.ogg"), (), {}, "no such sound file"),
+                 "garbage": (garbage, (), {}, "could not read"),
+                 "no frame": (short, (), {}, "drew no frame"),
+                 "encoder fails": (song, ("--size", "64x48"), failing, "encoder exit 1")}
+        for name, (path, args, env, reason) in cases.items():
+            with self.subTest(name=name):
+                target = os.path.join(self.workdir, "%s.mp4" % name)
+                result = self.render_script(path, target, *args, env=env)
                 self.assertNotEqual(result.returncode, 0)
-                self.assertIn("render:", result.stderr)
-                self.assertFalse(os.path.exists(target), "a partial video was left behind")
+                self.assertIn(reason, result.stderr)
+                self.assertFalse(os.path.exists(target), "a video was left behind")
+
+    def test_options_that_make_no_raw_frames_are_refused(self):
+        song = os.path.join(self.workdir, "song.wav")
+        run(["sox", "-D", "-n", "-r", "11025", "-c", "1", "-b", "16", song, "synth", "1", "square", "110"], check=True)
+        for args in (("--bmp", self.workdir), ("--hashes",)):
+            with self.subTest(option=args[0]):
+                target = os.path.join(self.workdir, "refused.mp4")
+                result = self.render_script(song, target, *args)
+                self.assertEqual(result.returncode, 1)
+                self.assertIn("render: %s writes no raw frames" % args[0], result.stderr)
+                self.assertFalse(os.path.exists(target))
+
+    def failing_encoder(self, frames, size):
+        """A folder with an ffmpeg that encodes the first frames of the renderer's stream, reads the rest, and
+        ends with an error, as an encoder does when the disk fills: the renderer itself succeeds."""
+        folder = os.path.join(self.workdir, "failing-bin")
+        os.makedirs(folder, exist_ok=True)
+        path = os.path.join(folder, "ffmpeg")
+        with open(path, "w") as f:
+            f.write("""#!/bin/bash
+if [[ " $* " == *" rawvideo "* ]]; then
+  { head -c %d | %s "$@"; cat >/dev/null; }
+  exit 1
+fi
+exec %s "$@"
+""" % (frames * size[0] * size[1] * 4, shutil.which("ffmpeg"), shutil.which("ffmpeg")))
+        os.chmod(path, 0o755)
+        return folder
 
 
 if __name__ == "__main__":
