@@ -29,7 +29,7 @@ public:
 
 protected:
     void PostNcDestroy() override;
-    void OnInitMenuPopup(HMENU hMenu);
+    virtual void OnInitMenuPopup(HMENU hMenu);
 
     UINT m_nIDResource;
 };

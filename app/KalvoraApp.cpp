@@ -1,5 +1,6 @@
 // CKalvoraApp: start-up order, the main thread's share of the message protocol, and shutdown.
 #include "app/KalvoraApp.h"
+#include "sound/WaveInputs.h"
 #include "app/SplashWindow.h"
 #include "app/AboutDlg.h"
 #include "engine/ProThread.h"
@@ -31,6 +32,7 @@ BEGIN_MESSAGE_MAP(CKalvoraApp, CWinApp)
     ON_THREAD_MESSAGE(WMU_PATTERN_CHANGED, OnPatternChanged)
     ON_THREAD_MESSAGE(WMU_ARRANGE_CHANGED, OnArrangeChanged)
     ON_THREAD_MESSAGE(WMU_TOGGLE_CTRL, OnToggleCtrl)
+    ON_THREAD_MESSAGE(WMU_MAIN_COMMAND, OnMainCommand)
     ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
 END_MESSAGE_MAP()
 
@@ -63,6 +65,8 @@ BOOL CKalvoraApp::InitInstance()
     FormDefaultIniPath();
     FindSettingsFile();
     ReadSettings();
+    // A saved input that is missing now falls back to the default quietly; its name stays for a later start.
+    m_uInputDevice = CWaveInputs::Find(m_strInputDevice);
     EnumMonitors();
 
     CCtrlWindow* pFrame = new CCtrlWindow;
@@ -176,6 +180,12 @@ LRESULT CKalvoraApp::OnPatternChanged(WPARAM wParam, LPARAM lParam)
 LRESULT CKalvoraApp::OnArrangeChanged(WPARAM wParam, LPARAM lParam)
 {
     RelayToMainWnd(WMU_ARRANGE_CHANGED, wParam, lParam);
+    return 0;
+}
+
+LRESULT CKalvoraApp::OnMainCommand(WPARAM wParam, LPARAM)
+{
+    RelayToMainWnd(WM_COMMAND, wParam, 0);
     return 0;
 }
 

@@ -47,6 +47,7 @@ protected:
     LRESULT OnPatternChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnArrangeChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnToggleCtrl(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMainCommand(WPARAM wParam, LPARAM lParam);
     void OnAppAbout();
 
 private:

@@ -13,7 +13,7 @@ const DWORD kFolderBuffer = 32768;
 
 CSettingsRecord::CSettingsRecord()
     : m_bCtrlHidden(FALSE), m_nDynamicUser(200), m_nStaticUser(140), m_crBackScreen(0), m_nWindowSize(0),
-      m_nMonitor(0), m_nMonitors(0)
+      m_nMonitor(0), m_nMonitors(0), m_uInputDevice(WAVE_MAPPER), m_nSensitivity(1)
 {
     ZeroMemory(m_monitors, sizeof(m_monitors));
 }
@@ -69,6 +69,37 @@ void CSettingsRecord::ReadSettings()
     m_nStaticUser = SaneTempo(ReadInt("StaticUser", 30));
     int nColour = ReadInt("BackScreenColor", 0);
     m_crBackScreen = (nColour >= 0 && nColour <= 0xFFFFFF) ? (COLORREF)nColour : 0;
+    ReadSoundSettings();
+}
+
+int CSettingsRecord::ParseSensitivity(LPCSTR pszText)
+{
+    static const char* const kTexts[] = { "1", "2", "4", "8" };
+    for (int i = 0; i < 4; i++)
+        if (lstrcmpA(pszText, kTexts[i]) == 0)
+            return 1 << i;
+    return lstrcmpiA(pszText, "Auto") == 0 ? 0 : 1;
+}
+
+void CSettingsRecord::ReadSoundSettings()
+{
+    char buf[MAX_PATH] = "";
+    ::GetPrivateProfileStringA(kSection, "InputDevice", "", buf, sizeof(buf), m_strIniPath);
+    m_strInputDevice = buf;
+    ::GetPrivateProfileStringA(kSection, "Sensitivity", "", buf, sizeof(buf), m_strIniPath);
+    m_nSensitivity = ParseSensitivity(buf);
+}
+
+// Appended after the seven keys of old, which keep their order.
+void CSettingsRecord::WriteSoundSettings()
+{
+    ::WritePrivateProfileStringA(kSection, "InputDevice", m_strInputDevice, m_strIniPath);
+    CString strSensitivity;
+    if (m_nSensitivity == 0)
+        strSensitivity = "Auto";
+    else
+        strSensitivity.Format("%d", m_nSensitivity);
+    ::WritePrivateProfileStringA(kSection, "Sensitivity", strSensitivity, m_strIniPath);
 }
 
 void CSettingsRecord::WriteInt(LPCSTR pszKey, int nValue)
@@ -93,6 +124,7 @@ void CSettingsRecord::WriteSettings()
     WriteInt("DynamicUser", m_nDynamicUser);
     WriteInt("StaticUser", m_nStaticUser);
     WriteInt("BackScreenColor", (int)m_crBackScreen);
+    WriteSoundSettings();
 }
 
 BOOL CALLBACK CSettingsRecord::OnMonitorFound(HMONITOR hMonitor, HDC, LPRECT prc, LPARAM lParam)

@@ -19,6 +19,8 @@ public:
 
     // The tempo the display may divide by: values below 1 from the file become the default.
     static int SaneTempo(int nBpm);
+    // The sensitivity a file's text stands for: "1", "2", "4", "8" or "Auto"; anything else is 1.
+    static int ParseSensitivity(LPCSTR pszText);
 
     CString m_strIniPath;
     CString m_strBackGround;
@@ -32,11 +34,19 @@ public:
     volatile int m_nWindowSize;
     volatile int m_nMonitor;
     volatile int m_nMonitors;
+    // Sound input: the device's name as the system gives it (empty: the system's default), kept as saved even
+    // while that device is missing; the device number in use (WAVE_MAPPER for the default), which the render
+    // thread reads; the sensitivity, a gain of 1, 2, 4 or 8, or 0 for the automatic gain.
+    CString m_strInputDevice;
+    volatile UINT m_uInputDevice;
+    volatile int m_nSensitivity;
     MonitorEntry m_monitors[KV_MAX_MONITORS];
 
 private:
     void ReadFolder(LPCSTR pszKey, CString& strValue);
     int ReadInt(LPCSTR pszKey, int nDefault);
     void WriteInt(LPCSTR pszKey, int nValue);
+    void ReadSoundSettings();
+    void WriteSoundSettings();
     static BOOL CALLBACK OnMonitorFound(HMONITOR hMonitor, HDC, LPRECT prc, LPARAM lParam);
 };

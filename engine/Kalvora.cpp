@@ -11,13 +11,10 @@ const int kHalfWidth = 320, kHalfHeight = 240;
 
 CKalvora::CKalvora()
     : m_nPattern(-1), m_nArrange(-1), m_hAccel(NULL), m_nTapPos(0), m_nBeatPeriod(428), m_dwNextSwitch(0),
-      m_nDynThreshold(200), m_nGraphX(0), m_evSound(FALSE, FALSE), m_hWaveIn(NULL), m_bRecording(FALSE),
-      m_nAddBlock(0), m_nDoneBlock(0), m_wfx(), m_nBlockSize(0), m_bCaptureWanted(FALSE), m_bCaptureLost(FALSE),
-      m_bSoundFlowing(FALSE), m_bReportingWave(FALSE), m_dwLastSound(0), m_dwRetryAt(0), m_nSizeMode(0), m_nMonitorIndex(0),
+      m_nDynThreshold(200), m_nGraphX(0), m_evSound(FALSE, FALSE), m_nSizeMode(0), m_nMonitorIndex(0),
       m_rcRestore()
 {
     ZeroMemory(m_dwTap, sizeof(m_dwTap));
-    ZeroMemory(m_pWaveBlock, sizeof(m_pWaveBlock));
     m_hIcon = ::LoadIconA(::GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_DISPLAY));
     m_pOffscreenDC = NULL;
 }
@@ -44,6 +41,10 @@ BEGIN_MESSAGE_MAP(CKalvora, CFrameWnd)
     ON_MESSAGE(WMU_SET_ARRANGE, OnSetArrange)
     ON_MESSAGE(WMU_SET_BACKCOLOR, OnSetBackColor)
     ON_MESSAGE(WMU_PAUSE, OnSoundSwitch)
+    ON_MESSAGE(WMU_QUERY_COUNTS, OnQueryCounts)
+    ON_MESSAGE(WMU_SET_INPUT, OnSetInput)
+    ON_MESSAGE(WMU_SET_SENSITIVITY, OnSetSensitivity)
+    ON_COMMAND_RANGE(ID_NEXT_INPUT, ID_NEXT_SENSITIVITY, OnSoundStepCommand)
     ON_COMMAND_RANGE(ID_PATTERN_FIRST, ID_PATTERN_LAST, OnPatternCommand)
     ON_COMMAND_RANGE(ID_ARRANGE_FIRST, ID_ARRANGE_LAST, OnArrangeCommand)
     ON_COMMAND_RANGE(ID_MONITOR_FIRST, ID_MONITOR_LAST, OnMonitorCommand)
@@ -63,11 +64,14 @@ BOOL CKalvora::CreateDisplay()
     SetWindowPos(HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_SHOWWINDOW);
     GetClientRect(&m_rcClient);
     ResetPatternParams();
+    // The input and sensitivity the user chose, as the main thread left them before this thread started.
+    m_capture.SetDevice(theApp.m_uInputDevice, ::timeGetTime());
+    m_gain.SetMode(theApp.m_nSensitivity);
     if (!StartWaveIn()) {
         DestroyWindow();
         return FALSE;
     }
-    SetTimer(kCaptureWatchTimer, kCaptureWatchMs);
+    SetTimer(kCaptureWatchTimer, CWaveCapture::WATCH_MS);
     InitPattern();
     return TRUE;
 }

@@ -3,6 +3,8 @@
 #include <afxwin.h>
 #include "patterns/Patterns.h"
 #include "sound/MusicAnalyzer.h"
+#include "sound/SoundInput.h"
+#include "sound/InputGain.h"
 #include "engine/KvMessages.h"
 #include "engine/FrameStats.h"
 
@@ -34,16 +36,10 @@ public:
     void ShowPatternTitle();
     int StaticPeriod(int nMode) const;
 
-    // Sound input. Start and stop are the user's (and the window's) wishes; while capture is wanted, a device
-    // that stalls or fails is closed and reopened quietly, every second and a half, until buffers flow again.
+    // Sound input, kept by m_capture: start and stop are the user's (and the window's) wishes.
     BOOL StartWaveIn();
     BOOL StopWaveIn();
-    MMRESULT AddWaveBuffer();
-    void WatchCapture(DWORD dwNow);
-    enum { kCaptureWatchTimer = 1, kCaptureWatchMs = 500 };
-
-    // Sound buffer blocks allocated and not yet freed, over all display windows.
-    static LONG GetLiveWaveBlocks() { return s_nLiveWaveBlocks; }
+    enum { kCaptureWatchTimer = 1 };
 
     // Pattern 0, the analysis panel.
     void DrawPattern0(CDC* pDC);
@@ -101,20 +97,9 @@ public:
     CFlyerPattern m_flyers;
     // Sound input
     CEvent m_evSound;
-    HWAVEIN m_hWaveIn;
-    BOOL m_bRecording;
-    LPBYTE m_pWaveBlock[5];
-    int m_nAddBlock;
-    int m_nDoneBlock;
-    WAVEFORMATEX m_wfx;
-    int m_nBlockSize;
+    CSoundInput m_capture;
+    CInputGain m_gain;        // the user's sensitivity, applied to each buffer before the analyser sees it
     CMusicAnalyzer m_analyzer;
-    BOOL m_bCaptureWanted;    // started and not stopped since: a lost device is reopened
-    BOOL m_bCaptureLost;      // closed after a stall or an error, waiting for the next try
-    BOOL m_bSoundFlowing;     // a buffer has come back since the device was opened
-    BOOL m_bReportingWave;    // a wave error box is up
-    DWORD m_dwLastSound;      // timeGetTime of the last buffer back, or of the opening
-    DWORD m_dwRetryAt;
     // Placement
     int m_nSizeMode;
     int m_nMonitorIndex;
@@ -136,6 +121,10 @@ public:
     LRESULT OnWimOpen(WPARAM wParam, LPARAM lParam);
     LRESULT OnWimData(WPARAM wParam, LPARAM lParam);
     LRESULT OnWimClose(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryCounts(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetInput(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetSensitivity(WPARAM wParam, LPARAM lParam);
+    void OnSoundStepCommand(UINT nID);
     void OnTimer(UINT_PTR nID);
     void OnPatternCommand(UINT nID);
     void OnArrangeCommand(UINT nID);
@@ -156,13 +145,6 @@ private:
     void PlaceClientRect(RECT rcClient);
     void SelectPattern(int nPattern);
     void AnnounceToMain(UINT msg, WPARAM wParam);
-    void ReportWaveError(MMRESULT mmr);
-    void FreeWaveBlock(int nSlot);
-    void FreeAllWaveBlocks();
-    MMRESULT OpenCapture();
-    BOOL CloseCapture();
-    void LoseCapture(DWORD dwNow);
     void DrawPanelRow(CDC* pDC, int nRow, int nValue);
-
-    static volatile LONG s_nLiveWaveBlocks;
+    static LRESULT KernelHandleCount();
 };

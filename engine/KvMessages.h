@@ -9,11 +9,26 @@ enum KvMessage : UINT {
     WMU_PLACE_DISPLAY    = WM_USER + 23,   // wParam monitor index, lParam size mode
     WMU_SET_BACKCOLOR    = WM_USER + 24,   // wParam COLORREF
     WMU_FORWARD_COMMAND  = WM_USER + 25,   // wParam command ID
+    WMU_SET_INPUT        = WM_USER + 26,   // wParam wave-input device number, or WAVE_MAPPER for the default
+    WMU_SET_SENSITIVITY  = WM_USER + 27,   // wParam gain 1, 2, 4 or 8, or 0 for the automatic gain
     WMU_PATTERN_CHANGED  = WM_USER + 40,   // wParam new pattern
     WMU_ARRANGE_CHANGED  = WM_USER + 41,   // wParam new Arrange mode
+    WMU_MAIN_COMMAND     = WM_USER + 42,   // wParam a command of the control window, chosen on the display
     WMU_START_DISPLAY    = WM_USER + 60,   // splash gone: start the render thread
     WMU_TOGGLE_CTRL      = WM_USER + 80,   // hide or show the control window
     WMU_PAUSE            = WM_USER + 81,   // wParam 1 pause, 0 resume
+    WMU_QUERY_COUNTS     = WM_USER + 90,   // sent to the display: wParam a KvCount; returns that count
+};
+
+// What the display answers to WMU_QUERY_COUNTS: counts of things that a leak would make grow, read by the
+// end-to-end tests from outside the process.
+enum KvCount : WPARAM {
+    KV_COUNT_GDI_OBJECTS = 0,       // the program's own pens, brushes, fonts and bitmaps alive, less those
+                                    // the patterns' cache keeps by design (a bounded number)
+    KV_COUNT_WAVE_BLOCKS = 1,       // sound buffer blocks allocated and not yet freed
+    KV_COUNT_ABANDONED_BLOCKS = 2,  // blocks left to devices that would not let go of them
+    KV_COUNT_KERNEL_HANDLES = 3,    // the process's kernel handles, or -1 where the system can't tell
+    KV_COUNT_LONGEST_GAP_MS = 4,    // the longest wait between two sound buffers since the last such query
 };
 
 const int KV_PATTERN_COUNT = 17;

@@ -21,6 +21,8 @@ BEGIN_MESSAGE_MAP(CProThread, CWinThread)
     ON_THREAD_MESSAGE(WMU_SET_BACKCOLOR, OnSetBackColor)
     ON_THREAD_MESSAGE(WMU_PAUSE, OnPause)
     ON_THREAD_MESSAGE(WMU_FORWARD_COMMAND, OnForwardCommand)
+    ON_THREAD_MESSAGE(WMU_SET_INPUT, OnSetInput)
+    ON_THREAD_MESSAGE(WMU_SET_SENSITIVITY, OnSetSensitivity)
 END_MESSAGE_MAP()
 
 BOOL CProThread::InitInstance()
@@ -143,5 +145,17 @@ LRESULT CProThread::OnPause(WPARAM wParam, LPARAM lParam)
 LRESULT CProThread::OnForwardCommand(WPARAM wParam, LPARAM lParam)
 {
     Relay(WM_COMMAND, wParam, lParam);
+    return 0;
+}
+
+LRESULT CProThread::OnSetInput(WPARAM wParam, LPARAM lParam)
+{
+    Relay(WMU_SET_INPUT, wParam, lParam);
+    return 0;
+}
+
+LRESULT CProThread::OnSetSensitivity(WPARAM wParam, LPARAM lParam)
+{
+    Relay(WMU_SET_SENSITIVITY, wParam, lParam);
     return 0;
 }

@@ -26,6 +26,8 @@ protected:
     LRESULT OnSetBackColor(WPARAM wParam, LPARAM lParam);
     LRESULT OnPause(WPARAM wParam, LPARAM lParam);
     LRESULT OnForwardCommand(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetInput(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetSensitivity(WPARAM wParam, LPARAM lParam);
 
 private:
     // The display, or NULL once its window is gone (the framework clears the main window then).

@@ -11,6 +11,7 @@ const int kIcon = 33;          // pattern icon size
 const int kArrangeW = 49;      // Arrange button width
 const int kArrangeH = 33;
 const int kSizeModes[] = { -1, 0, 1, 2 };   // None, Normal, Half, Fit by command order
+const int kWindowMenu = 4;     // File, Pattern, Arrange, Sound, Window
 }
 
 CCtrlWindow::CCtrlWindow() : m_nCurPattern(0), m_nCurArrange(0), m_hIcon(NULL) {}
@@ -41,6 +42,12 @@ BEGIN_MESSAGE_MAP(CCtrlWindow, CFrameWnd)
     ON_UPDATE_COMMAND_UI_RANGE(ID_MONITOR_FIRST, ID_MONITOR_LAST, OnUpdateMonitor)
     ON_UPDATE_COMMAND_UI_RANGE(ID_SIZE_NONE, ID_SIZE_FIT, OnUpdateSize)
     ON_UPDATE_COMMAND_UI(ID_CONTROL_WINDOW, OnUpdateControlWindow)
+    ON_COMMAND_RANGE(ID_INPUT_DEFAULT, ID_INPUT_LAST, OnInputCommand)
+    ON_COMMAND_RANGE(ID_SENSITIVITY_FIRST, ID_SENSITIVITY_LAST, OnSensitivityCommand)
+    ON_COMMAND(ID_NEXT_INPUT, OnNextInput)
+    ON_COMMAND(ID_NEXT_SENSITIVITY, OnNextSensitivity)
+    ON_UPDATE_COMMAND_UI_RANGE(ID_INPUT_DEFAULT, ID_INPUT_LAST, OnUpdateInput)
+    ON_UPDATE_COMMAND_UI_RANGE(ID_SENSITIVITY_FIRST, ID_SENSITIVITY_LAST, OnUpdateSensitivity)
 END_MESSAGE_MAP()
 
 BOOL CCtrlWindow::PreCreateWindow(CREATESTRUCTA& cs)
@@ -141,7 +148,7 @@ void CCtrlWindow::FitToPanel()
 void CCtrlWindow::AdjustMonitorMenu()
 {
     HMENU hMenu = GetMenu();
-    HMENU hWindowMenu = hMenu ? ::GetSubMenu(hMenu, 3) : NULL;
+    HMENU hWindowMenu = hMenu ? ::GetSubMenu(hMenu, kWindowMenu) : NULL;
     if (hWindowMenu == NULL)
         return;
     int nMonitors = theApp.m_nMonitors;

@@ -40,6 +40,10 @@ public:
     void OnControlWindow();
     void OnArrangeUser();
     void OnScreenColor();
+    void OnInputCommand(UINT nID);
+    void OnSensitivityCommand(UINT nID);
+    void OnNextInput();
+    void OnNextSensitivity();
 
 protected:
     int OnCreate(LPCREATESTRUCTA pcs) override;
@@ -51,6 +55,9 @@ protected:
     void OnUpdateMonitor(CCmdUI* pCmdUI);
     void OnUpdateSize(CCmdUI* pCmdUI);
     void OnUpdateControlWindow(CCmdUI* pCmdUI);
+    void OnUpdateInput(CCmdUI* pCmdUI);
+    void OnUpdateSensitivity(CCmdUI* pCmdUI);
+    void OnInitMenuPopup(HMENU hMenu) override;
 
 private:
     void FitToPanel();
@@ -59,4 +66,7 @@ private:
     void SelectPattern(int nPattern);
     void SelectArrange(int nMode);
     BOOL RetryDisplay();
+    void ChooseInput(UINT uDevice);
+    void ChooseSensitivity(int nIndex);
+    static void FillInputMenu(HMENU hSoundMenu);
 };

@@ -50,6 +50,7 @@ BOOL COfflineRenderer::Start(const CRenderOptions& opt)
     ::SetRect(&d.m_rcClient, 0, 0, opt.m_cx, opt.m_cy);
     d.m_nSizeMode = opt.m_cx == kNormalWidth && opt.m_cy == kNormalHeight ? 0 : kScaledSizeMode;
     ApplyColours(opt);
+    d.m_gain.SetMode(opt.m_nGain);
     // The Arrange modes read the user's values and marks from the application, as the live display does.
     for (int i = 0; i < KV_PATTERN_COUNT; i++)
         theApp.m_nPatternEnable[i] = opt.m_bMarked[i] ? 1 : 0;
@@ -64,6 +65,9 @@ BOOL COfflineRenderer::Start(const CRenderOptions& opt)
 
 void COfflineRenderer::RenderBlock(const short* pSamples, DWORD dwBlock)
 {
-    m_pDisplay->m_analyzer.AddBuffer(pSamples);
+    short samples[CMusicAnalyzer::BUFFER_SAMPLES];
+    CopyMemory(samples, pSamples, sizeof(samples));
+    m_pDisplay->m_gain.Apply(samples, CMusicAnalyzer::BUFFER_SAMPLES);
+    m_pDisplay->m_analyzer.AddBuffer(samples);
     m_pDisplay->ComposeFrame(BlockTime(dwBlock), m_canvas.DC());
 }

@@ -29,6 +29,7 @@ const char* CRenderOptions::Usage()
            "  --static-bpm N      tempo of Static User, 1..300 (140)\n"
            "  --dynamic-threshold N  delta threshold of Dynamic User, 0..255 (200)\n"
            "  --size WxH          picture size (640x480)\n"
+           "  --gain G            sensitivity 1, 2, 4, 8 or auto, as the live display's Sound menu (1)\n"
            "  --seed N            random seed 0..4294967295: the same seed and sound give the same frames (1)\n"
            "  --back RRGGBB       background colour (black; white with --invert)\n"
            "  --hue N --hue-range N --white MIN,MAX --bright MIN,MAX   colour scheme (180, 5, 0,5, 40,100)\n"
@@ -91,6 +92,14 @@ BOOL CRenderOptions::TakeValue(const char* pszName, const char* v)
         return Number(v, 1, 300, &m_nStaticBpm) || Fail("--static-bpm takes 1 to 300, not %s", v);
     if (strcmp(pszName, "--dynamic-threshold") == 0)
         return Number(v, 0, 255, &m_nDynamicThreshold) || Fail("--dynamic-threshold takes 0 to 255, not %s", v);
+    if (strcmp(pszName, "--gain") == 0) {
+        if (strcmp(v, "auto") == 0) {
+            m_nGain = 0;
+            return TRUE;
+        }
+        return (Number(v, 1, 8, &m_nGain) && (m_nGain & (m_nGain - 1)) == 0 && m_nGain != 0) ||
+               Fail("--gain takes 1, 2, 4, 8 or auto, not %s", v);
+    }
     if (strcmp(pszName, "--size") == 0) {
         if (!Pair(v, 1, kMaxSide, &m_cx, &m_cy, 'x'))
             return Fail("--size takes WIDTHxHEIGHT, each 1 to 4096, not %s", v);

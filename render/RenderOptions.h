@@ -25,6 +25,7 @@ public:
     BOOL m_bMono = FALSE, m_bInvert = FALSE, m_bDrawShapes = TRUE;
     int m_nStaticBpm = 140;
     int m_nDynamicThreshold = 200;
+    int m_nGain = 1;                // the input sensitivity: 1, 2, 4 or 8, or 0 for the automatic gain
     Output m_output = OUTPUT_RAW;
     CString m_strBmpFolder;
     DWORD m_dwMaxFrames = 0;        // 0: the whole file

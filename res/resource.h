@@ -41,5 +41,12 @@
 #define ID_SCREEN_COLOR        0x8039
 #define ID_COLOR_FIRST         0x803A   // F5..F10 colour steps
 #define ID_COLOR_LAST          0x8051
+#define ID_SENSITIVITY_FIRST   0x8060   // "Sensitivity x1", "x2", "x4", "x8", "Auto"
+#define ID_SENSITIVITY_LAST    0x8064
+#define ID_NEXT_INPUT          0x8066   // steps through the inputs
+#define ID_NEXT_SENSITIVITY    0x8067   // steps through the sensitivities
+#define ID_INPUT_DEFAULT       0x8070   // "Default Device"
+#define ID_INPUT_FIRST         0x8071   // the system's wave-input device 0 .. 15, by name
+#define ID_INPUT_LAST          0x8080
 
 #include "AfxRes.h"   // ID_APP_ABOUT, ID_APP_EXIT

@@ -10,7 +10,7 @@ PACKAGES=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools cmake googletest python3
   wine wine32:i386 wine64 xvfb xauth xdotool imagemagick x11-utils
   pulseaudio pulseaudio-utils sox fonts-ipafont-gothic fonts-dejavu-core procps ffmpeg
-  nsis
+  nsis extremetuxracer-data
 )
 QEMU_I386=/usr/bin/qemu-i386-static
 BINFMT=/proc/sys/fs/binfmt_misc

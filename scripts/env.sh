@@ -54,7 +54,8 @@ start_xvfb() {
   kv_log "no free X display found"; return 1
 }
 
-# PulseAudio with one null sink "kv" whose monitor is the default source: what paplay plays, Wine records.
+# PulseAudio with one null sink "kv" whose monitor is the default source: what paplay plays, Wine records. A
+# second sink, "music" ("Monitor of Music" as an input), is there for choosing an input other than the default.
 # The sink runs at the program's own format (11025 Hz, mono, 16 bit) so no resampler touches the samples:
 # a constant signal arrives bit-exact (at 44.1 kHz stereo, 16448 came back as 16453).
 start_pulse() {
@@ -68,7 +69,9 @@ start_pulse() {
   HOME="$KV_TMP/home" pulseaudio --daemonize=yes --exit-idle-time=-1 --system=false -n \
     --log-target=file:"$KV_TMP/pulse.log" \
     --load="module-native-protocol-unix auth-anonymous=1" \
-    --load="module-null-sink sink_name=kv rate=11025 channels=1 format=s16le" || { kv_log "pulseaudio failed, see $KV_TMP/pulse.log"; return 1; }
+    --load="module-null-sink sink_name=kv rate=11025 channels=1 format=s16le" \
+    --load="module-null-sink sink_name=music rate=11025 channels=1 format=s16le sink_properties=device.description=Music" \
+    || { kv_log "pulseaudio failed, see $KV_TMP/pulse.log"; return 1; }
   local pid
   kv_wait_for 10 test -s "$XDG_RUNTIME_DIR/pulse/pid" || { kv_log "pulseaudio wrote no pid"; return 1; }
   pid=$(<"$XDG_RUNTIME_DIR/pulse/pid")
@@ -133,6 +136,10 @@ hold_desktop() {
   [[ -f "$probe" ]] || return 0
   wine "$probe" hold 86400000 >/dev/null 2>&1 &
   KV_PIDS+=("$!")
+  # The desktop process takes the standard output of the program that starts it and keeps it for the whole
+  # run: started by a test's program, it would hold that test's output pipe open and its reader waiting.
+  # One quick probe now makes sure it starts with ours, which goes nowhere.
+  wine "$probe" list >/dev/null 2>&1
 }
 
 kv_stop_pid() {

@@ -3,17 +3,20 @@
 
 #include <string.h>
 
+#include "sound/MusicAnalyzer.h"
+
 namespace {
 
 const double MIN_GAIN = 1.0;
 const double MAX_GAIN = 16.0;
 // The loud part is brought to level 185; the patterns are made for loud passages of about 150 to 220.
 const double TARGET_PEAK = 23700.0;
-// Auto keeps the loudest buffer just under full scale (level 250), so its output is never clamped.
+// Auto keeps the measured sample just under full scale (level 250): a louder one takes the gain down.
 const double CEILING_PEAK = 32000.0;
 // Rising and settling down both go at a factor of 2 a second (55 buffers): 2^(1/55).
 const double STEP = 1.0127;
-// A buffer that would pass the ceiling takes the gain down by a tenth per buffer: x16 to x1 in half a second.
+// A measured sample that would pass the ceiling takes the gain down by a tenth per buffer: x16 to x1 in half a
+// second through a loud passage, a tenth for a moment after a single peak.
 const double FAST_FALL = 0.9;
 
 double Clamp(double v, double lo, double hi)
@@ -67,12 +70,16 @@ void CInputGain::Apply(short* pSamples, int nCount)
             pSamples[i] = ToSample(pSamples[i] * m_nMode);
         return;
     }
-    const int peak = PeakOf(pSamples, nCount);
     // Silence and a noise floor pass unamplified and leave the gain and its memory alone.
-    if (peak < SILENT_PEAK)
+    if (PeakOf(pSamples, nCount) < SILENT_PEAK)
         return;
-    Remember(peak);
-    Steer(peak);
+    // Steered by the sample the analyser measures, not the buffer's peak: music's peaks stand well above what
+    // one sample in 200 shows, and the loud passages are to reach their levels in the analyser.
+    const short measured = nCount > CMusicAnalyzer::MEASURED_SAMPLE ? pSamples[CMusicAnalyzer::MEASURED_SAMPLE]
+                                                                   : pSamples[nCount - 1];
+    const int nMeasured = measured < 0 ? -measured : measured;
+    Remember(nMeasured);
+    Steer(nMeasured);
     Scale(pSamples, nCount, m_dGain);
 }
 
@@ -123,7 +130,7 @@ int CInputGain::LoudPeak() const
 // Quick down when this buffer would pass the ceiling, else a slow step toward the loud part's target.
 void CInputGain::Steer(int nPeak)
 {
-    const double room = CEILING_PEAK / nPeak;
+    const double room = CEILING_PEAK / (nPeak > 0 ? nPeak : 1);
     const double wanted = Clamp(TARGET_PEAK / LoudPeak(), MIN_GAIN, MAX_GAIN);
     double gain = m_dGain;
     if (gain > room) {

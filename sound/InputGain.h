@@ -22,9 +22,9 @@ public:
     // Auto starts again from x1 with no memory of the music.
     void Reset();
 
-    // Auto steers by each buffer's peak |sample|: buffers below SILENT_PEAK (every sample under level 2)
-    // count as silence, and the loud part is the peak reached by the loudest tenth of the last
-    // WINDOW_BUFFERS audible buffers (4 s), counted in level steps of 128.
+    // Auto steers by the |sample| the analyser measures in each buffer: buffers whose peak is below SILENT_PEAK
+    // (every sample under level 2) count as silence, and the loud part is the value reached by the loudest
+    // tenth of the measured samples of the last WINDOW_BUFFERS audible buffers (4 s), in level steps of 128.
     enum { SILENT_PEAK = 256, WINDOW_BUFFERS = 220, PEAK_BINS = 256, LEVEL_STEP = 128 };
 
 private:

@@ -70,7 +70,10 @@ class KeyReferenceTest(unittest.TestCase):
         self.assertEqual([text for path, text, _ in rows if path == ("File", "Environment")], ["Set ScreenColor"])
         pattern_keys = "".join(names[0] for path, text, names in rows if path == ("Pattern",))
         self.assertEqual(pattern_keys, "OQWERTYUIASDFGHJK")
-        self.assertEqual(len(rows), 3 + 17 + 10 + 10)
+        self.assertEqual(keys[(("Sound",), "Next Input")], ["N"])
+        self.assertEqual(keys[(("Sound",), "Sensitivity Auto")], [])
+        # File 3, Pattern 17, Arrange 10, Sound 8 (the devices are added when the menu opens), Window 10.
+        self.assertEqual(len(rows), 3 + 17 + 10 + 8 + 10)
 
         colours = keyref.colour_rows(accelerators)
         self.assertEqual([(key, parameter) for key, parameter, _ in colours],

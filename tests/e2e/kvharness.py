@@ -153,6 +153,29 @@ def post(cls, title, msg, wparam=0, lparam=0):
     return probe("post", cls, title, msg, wparam, lparam)[0] == 0
 
 
+def send(cls, title, msg, wparam=0, lparam=0):
+    """SendMessage to a top-level window; its result as an int, or None when it was not found or hung."""
+    code, out = probe("send", cls, title, msg, wparam, lparam)
+    return int(out) if code == 0 and out else None
+
+
+def resource_ids():
+    """Every #define NAME number of res/resource.h, as {NAME: number}: the command IDs the program uses."""
+    ids = {}
+    with open(os.path.join(REPO, "res", "resource.h")) as f:
+        for line in f:
+            match = re.match(r"#define\s+(\w+)\s+(0x[0-9A-Fa-f]+|\d+)\b", line)
+            if match:
+                ids[match.group(1)] = int(match.group(2), 0)
+    return ids
+
+
+def wave_inputs():
+    """The names of the system's wave-input devices in its order, as a program of this Wine sees them."""
+    code, out = probe("waveins")
+    return out.splitlines() if code == 0 and out else []
+
+
 def close_window(cls, title="*"):
     """Posts WM_CLOSE; True when the window was found."""
     return probe("close", cls, title)[0] == 0
@@ -336,11 +359,13 @@ def wav_samples(path):
 
 
 class Player:
-    """A paplay process playing one file into the default sink; stop() ends it."""
+    """A paplay process playing one file into the default sink, or the named one; stop() ends it."""
 
-    def __init__(self, path):
+    def __init__(self, path, sink=None):
         self.path = path
-        self.process = subprocess.Popen(["paplay", path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        device = ["-d", sink] if sink else []
+        self.process = subprocess.Popen(["paplay", *device, path], stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
 
     def playing(self):
         return self.process.poll() is None
@@ -471,12 +496,13 @@ class KvTestCase(unittest.TestCase):
         self.programs.append(program)
         return program.start()
 
-    def play_dc(self, value, seconds=30.0):
-        """Plays a constant sample value into the default sink in the background; returns its Player."""
+    def play_dc(self, value, seconds=30.0, sink=None):
+        """Plays a constant sample value into the default sink (or the named one) in the background; returns
+        its Player."""
         path = os.path.join(self.workdir, "dc_%d_%g.wav" % (value, seconds))
         if not os.path.exists(path):
             make_dc_wav(path, value, seconds)
-        player = Player(path)
+        player = Player(path, sink)
         self.players.append(player)
         return player
 

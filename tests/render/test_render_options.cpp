@@ -32,6 +32,10 @@ TEST(RenderOptionsTest, ValuesOutOfRangeAreRefusedNamingTheOption)
         { "--back", "FFFFFFF" },
         { "--frames", "2147483648" },       // strtol gives LONG_MAX, 2147483647, within the range
         { "--pattern", " 3" },
+        { "--gain", "3" },                  // only the Sound menu's gains
+        { "--gain", "16" },
+        { "--gain", "0" },                  // Auto is asked for by name
+        { "--gain", "Automatic" },
     };
     for (const auto& c : cases) {
         CRenderOptions opt;
@@ -54,4 +58,10 @@ TEST(RenderOptionsTest, TheEndsOfEachRangeAreTaken)
     EXPECT_EQ(frames.m_dwMaxFrames, 2147483647u);
     ASSERT_TRUE(ParseOne(hue, "--hue", "-32768")) << (LPCSTR)hue.m_strError;
     EXPECT_EQ(hue.m_nHue, -32768);
+    CRenderOptions gain8, gainAuto, gainDefault;
+    ASSERT_TRUE(ParseOne(gain8, "--gain", "8"));
+    EXPECT_EQ(gain8.m_nGain, 8);
+    ASSERT_TRUE(ParseOne(gainAuto, "--gain", "auto"));
+    EXPECT_EQ(gainAuto.m_nGain, 0);
+    EXPECT_EQ(gainDefault.m_nGain, 1) << "x1 keeps every video made before the option";
 }

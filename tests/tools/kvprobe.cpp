@@ -1,5 +1,6 @@
 // kvprobe: reads and pokes top-level window state through Win32 for the end-to-end tests.
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -183,6 +184,29 @@ int WaveInErrorText(const char* codeText)
     return kFound;
 }
 
+// The names of the wave-input devices, one a line, in the system's order.
+int WaveInputs()
+{
+    typedef UINT(WINAPI * NumDevs)();
+    typedef UINT(WINAPI * DevCaps)(UINT_PTR, LPWAVEINCAPSA, UINT);
+    HMODULE winmm = LoadLibraryA("winmm.dll");
+    NumDevs numDevs = winmm ? reinterpret_cast<NumDevs>(
+                                  reinterpret_cast<void*>(GetProcAddress(winmm, "waveInGetNumDevs")))
+                            : nullptr;
+    DevCaps devCaps = winmm ? reinterpret_cast<DevCaps>(
+                                  reinterpret_cast<void*>(GetProcAddress(winmm, "waveInGetDevCapsA")))
+                            : nullptr;
+    if (numDevs == nullptr || devCaps == nullptr)
+        return kNotFound;
+    UINT count = numDevs();
+    for (UINT i = 0; i < count; i++) {
+        WAVEINCAPSA caps = {};
+        if (devCaps(i, &caps, sizeof caps) == 0)
+            std::printf("%s\n", caps.szPname);
+    }
+    return kFound;
+}
+
 int Post(HWND hwnd, char** numbers)
 {
     long long msg, wparam, lparam;
@@ -194,6 +218,21 @@ int Post(HWND hwnd, char** numbers)
     return ok ? kFound : kNotFound;
 }
 
+// SendMessage with a time-out; prints the result as a signed number.
+int Send(HWND hwnd, char** numbers)
+{
+    long long msg, wparam, lparam;
+    if (!ParseNumber(numbers[0], &msg) || !ParseNumber(numbers[1], &wparam) ||
+        !ParseNumber(numbers[2], &lparam))
+        return kUsage;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(hwnd, static_cast<UINT>(msg), static_cast<WPARAM>(wparam),
+                             static_cast<LPARAM>(lparam), SMTO_ABORTIFHUNG, 5000, &result))
+        return kNotFound;
+    std::printf("%ld\n", static_cast<long>(result));
+    return kFound;
+}
+
 int Close(HWND hwnd)
 {
     return PostMessageA(hwnd, WM_CLOSE, 0, 0) ? kFound : kNotFound;
@@ -203,11 +242,12 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: kvprobe find|client|window|title|children|owner|enabled|close <class|*> <title|*>\n"
-                 "       kvprobe post <class|*> <title|*> <msg> <wparam> <lparam>\n"
+                 "       kvprobe post|send <class|*> <title|*> <msg> <wparam> <lparam>\n"
                  "       kvprobe wait|waitgone <class|*> <title|*> <timeout ms>\n"
                  "       kvprobe list\n"
                  "       kvprobe hold <ms>\n"
-                 "       kvprobe waveinerror <code>\n");
+                 "       kvprobe waveinerror <code>\n"
+                 "       kvprobe waveins\n");
     return kUsage;
 }
 
@@ -232,13 +272,15 @@ int OnWindow(const char* command, HWND hwnd, int argc, char** argv)
         return Close(hwnd);
     if (std::strcmp(command, "post") == 0 && argc == 7)
         return Post(hwnd, argv + 4);
+    if (std::strcmp(command, "send") == 0 && argc == 7)
+        return Send(hwnd, argv + 4);
     return Usage();
 }
 
 bool KnownWindowCommand(const char* command)
 {
     static const char* const kCommands[] = {"find",  "client",  "window", "title", "children",
-                                            "owner", "enabled", "close",  "post"};
+                                            "owner", "enabled", "close",  "post", "send"};
     for (const char* known : kCommands)
         if (std::strcmp(command, known) == 0)
             return true;
@@ -265,6 +307,8 @@ int main(int argc, char** argv)
         return List();
     if (argc == 3 && std::strcmp(argv[1], "hold") == 0)
         return Hold(argv[2]);
+    if (argc == 2 && std::strcmp(argv[1], "waveins") == 0)
+        return WaveInputs();
     if (argc == 3 && std::strcmp(argv[1], "waveinerror") == 0)
         return WaveInErrorText(argv[2]);
     if (argc == 5 && std::strcmp(argv[1], "wait") == 0)

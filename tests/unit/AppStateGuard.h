@@ -21,6 +21,9 @@ public:
         m_nMonitor = theApp.m_nMonitor;
         m_nMonitors = theApp.m_nMonitors;
         CopyMemory(m_monitors, theApp.m_monitors, sizeof(m_monitors));
+        m_strInputDevice = theApp.m_strInputDevice;
+        m_uInputDevice = theApp.m_uInputDevice;
+        m_nSensitivity = theApp.m_nSensitivity;
     }
 
     ~AppStateGuard()
@@ -35,6 +38,9 @@ public:
         theApp.m_nMonitor = m_nMonitor;
         theApp.m_nMonitors = m_nMonitors;
         CopyMemory(theApp.m_monitors, m_monitors, sizeof(m_monitors));
+        theApp.m_strInputDevice = m_strInputDevice;
+        theApp.m_uInputDevice = m_uInputDevice;
+        theApp.m_nSensitivity = m_nSensitivity;
     }
 
     AppStateGuard(const AppStateGuard&) = delete;
@@ -50,4 +56,7 @@ private:
     int m_nMonitor;
     int m_nMonitors;
     MonitorEntry m_monitors[KV_MAX_MONITORS];
+    CString m_strInputDevice;
+    UINT m_uInputDevice;
+    int m_nSensitivity;
 };

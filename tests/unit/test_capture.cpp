@@ -138,7 +138,7 @@ protected:
     int OccupiedSlots() const
     {
         int n = 0;
-        for (LPBYTE p : m_pDisplay->m_pWaveBlock)
+        for (LPBYTE p : m_pDisplay->m_capture.Current().m_pWaveBlock)
             n += p != NULL;
         return n;
     }
@@ -189,12 +189,12 @@ TEST_F(Capture, BuffersArriveWhateverTheInput)
     DWORD dwStart = ::GetTickCount();
     EXPECT_TRUE(PumpUntilSound(kDeadlineMs)) << "no sound buffer";
     RecordProperty("first_buffer_ms", std::to_string(::GetTickCount() - dwStart).c_str());
-    EXPECT_TRUE(m_pDisplay->m_bRecording);
-    EXPECT_NE(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL);
-    EXPECT_EQ(m_pDisplay->m_nBlockSize, 432);
-    EXPECT_EQ(m_pDisplay->m_wfx.nSamplesPerSec, 11025u);
-    EXPECT_EQ(m_pDisplay->m_wfx.nChannels, 1);
-    EXPECT_EQ(m_pDisplay->m_wfx.wBitsPerSample, 16);
+    EXPECT_TRUE(m_pDisplay->m_capture.Current().m_bRecording);
+    EXPECT_NE(m_pDisplay->m_capture.Current().m_hWaveIn, (HWAVEIN)NULL);
+    EXPECT_EQ(m_pDisplay->m_capture.Current().m_nBlockSize, 432);
+    EXPECT_EQ(m_pDisplay->m_capture.Current().m_wfx.nSamplesPerSec, 11025u);
+    EXPECT_EQ(m_pDisplay->m_capture.Current().m_wfx.nChannels, 1);
+    EXPECT_EQ(m_pDisplay->m_capture.Current().m_wfx.wBitsPerSample, 16);
     EXPECT_EQ(BoxesSeen(), "");
 }
 
@@ -213,11 +213,11 @@ TEST_F(Capture, KnownLevelAndFiveBuffersInRotation)
         if (!PumpOne())
             continue;
         ASSERT_EQ(OccupiedSlots(), 5) << "after message " << nChecks;
-        ASSERT_EQ(m_pDisplay->m_nAddBlock, m_pDisplay->m_nDoneBlock) << "after message " << nChecks;
+        ASSERT_EQ(m_pDisplay->m_capture.Current().m_nAddBlock, m_pDisplay->m_capture.Current().m_nDoneBlock) << "after message " << nChecks;
         nChecks++;
     }
     EXPECT_GT(nChecks, 0);
-    EXPECT_EQ(CKalvora::GetLiveWaveBlocks(), 5);
+    EXPECT_EQ(CWaveCapture::GetLiveBlocks(), 5);
     EXPECT_EQ(BoxesSeen(), "");
 }
 
@@ -250,17 +250,17 @@ TEST_F(Capture, PauseAndResumeManyTimesLeaksNoBuffers)
         ::SendMessageA(m_hWnd, WMU_PAUSE, 1, 0);
         ASSERT_EQ(::WaitForSingleObject(m_pDisplay->m_evSound, 0), (DWORD)WAIT_TIMEOUT)
             << "a frame would be drawn for sound from before the stop";
-        ASSERT_EQ(CKalvora::GetLiveWaveBlocks(), 0);
-        ASSERT_EQ(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL);
-        ASSERT_FALSE(m_pDisplay->m_bRecording);
+        ASSERT_EQ(CWaveCapture::GetLiveBlocks(), 0);
+        ASSERT_EQ(m_pDisplay->m_capture.Current().m_hWaveIn, (HWAVEIN)NULL);
+        ASSERT_FALSE(m_pDisplay->m_capture.Current().m_bRecording);
         // While paused (a dialog's modal loop in the program) the buffers given back by the reset arrive
         // and must change nothing.
         PumpUntilQuiet(30);
-        ASSERT_EQ(CKalvora::GetLiveWaveBlocks(), 0);
+        ASSERT_EQ(CWaveCapture::GetLiveBlocks(), 0);
         ASSERT_EQ(::WaitForSingleObject(m_pDisplay->m_evSound, 0), (DWORD)WAIT_TIMEOUT);
         ::SendMessageA(m_hWnd, WMU_PAUSE, 0, 0);
-        ASSERT_TRUE(PumpUntil([] { return CKalvora::GetLiveWaveBlocks() == 5; }, kDeadlineMs))
-            << "queued " << CKalvora::GetLiveWaveBlocks();
+        ASSERT_TRUE(PumpUntil([] { return CWaveCapture::GetLiveBlocks() == 5; }, kDeadlineMs))
+            << "queued " << CWaveCapture::GetLiveBlocks();
         // A first buffer can take seconds under Wine: check that capture really runs on every tenth start.
         if (i % 10 == 9)
             ASSERT_TRUE(PumpUntilSound(kDeadlineMs)) << "capture did not come back";
@@ -268,8 +268,8 @@ TEST_F(Capture, PauseAndResumeManyTimesLeaksNoBuffers)
     }
     // Steady again: the full rotation, the known level, and the count growing buffer by buffer.
     ASSERT_TRUE(PumpUntil([&] { return m_pDisplay->m_analyzer.m_nLevel == nLevel; }, kDeadlineMs));
-    EXPECT_EQ(CKalvora::GetLiveWaveBlocks(), 5);
-    EXPECT_EQ(m_pDisplay->m_nAddBlock, m_pDisplay->m_nDoneBlock);
+    EXPECT_EQ(CWaveCapture::GetLiveBlocks(), 5);
+    EXPECT_EQ(m_pDisplay->m_capture.Current().m_nAddBlock, m_pDisplay->m_capture.Current().m_nDoneBlock);
     DWORD nCount = m_pDisplay->m_analyzer.m_nCount;
     EXPECT_TRUE(PumpUntil([&] { return m_pDisplay->m_analyzer.m_nCount > nCount; }, kDeadlineMs));
     EXPECT_EQ(BoxesSeen(), "");
@@ -280,8 +280,8 @@ TEST_F(Capture, StopTwiceAndStartAgain)
     ASSERT_TRUE(PumpUntilSound(kDeadlineMs));
     EXPECT_TRUE(m_pDisplay->StopWaveIn());
     EXPECT_TRUE(m_pDisplay->StopWaveIn());   // already closed: nothing to do
-    EXPECT_EQ(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL);
-    EXPECT_EQ(CKalvora::GetLiveWaveBlocks(), 0);
+    EXPECT_EQ(m_pDisplay->m_capture.Current().m_hWaveIn, (HWAVEIN)NULL);
+    EXPECT_EQ(CWaveCapture::GetLiveBlocks(), 0);
     PumpFor(200);
     EXPECT_EQ(::WaitForSingleObject(m_pDisplay->m_evSound, 0), (DWORD)WAIT_TIMEOUT) << "sound while stopped";
     EXPECT_TRUE(m_pDisplay->StartWaveIn());
@@ -292,28 +292,24 @@ TEST_F(Capture, StopTwiceAndStartAgain)
 TEST_F(Capture, AStalledDeviceIsReopenedQuietlyAndAPauseEndsTheRetries)
 {
     ASSERT_TRUE(PumpUntilSound(kDeadlineMs));
-    // The watch runs on its own clock: a second without a buffer back means the device has gone.
+    // The watch runs on its own clock: well over half a second without a buffer back means the device has gone.
     DWORD dwNow = ::timeGetTime();
-    m_pDisplay->WatchCapture(dwNow + 500);
-    EXPECT_NE(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL) << "half a second without sound is not a stall";
-    m_pDisplay->WatchCapture(dwNow + 1500);
-    EXPECT_EQ(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL) << "a stalled device is closed";
-    EXPECT_EQ(CKalvora::GetLiveWaveBlocks(), 0);
-    EXPECT_FALSE(m_pDisplay->m_bRecording);
-    // The next try comes one and a half seconds later, not before.
-    m_pDisplay->WatchCapture(dwNow + 2500);
-    EXPECT_EQ(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL);
-    m_pDisplay->WatchCapture(dwNow + 3000);
-    EXPECT_NE(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL);
+    m_pDisplay->m_capture.Current().Watch(dwNow + 1500);
+    EXPECT_EQ(m_pDisplay->m_capture.Current().m_hWaveIn, (HWAVEIN)NULL) << "a stalled device is closed";
+    EXPECT_EQ(CWaveCapture::GetLiveBlocks(), 0);
+    EXPECT_FALSE(m_pDisplay->m_capture.Current().m_bRecording);
+    // The first try comes with the next look.
+    m_pDisplay->m_capture.Current().Watch(dwNow + 1500);
+    EXPECT_NE(m_pDisplay->m_capture.Current().m_hWaveIn, (HWAVEIN)NULL);
     EXPECT_TRUE(PumpUntilSound(kDeadlineMs)) << "capture did not come back after the reopening";
-    EXPECT_EQ(CKalvora::GetLiveWaveBlocks(), 5);
+    EXPECT_EQ(CWaveCapture::GetLiveBlocks(), 5);
 
     // Stalled again, then paused by the user: no more tries until the resume.
     dwNow = ::timeGetTime();
-    m_pDisplay->WatchCapture(dwNow + 1500);
+    m_pDisplay->m_capture.Current().Watch(dwNow + 1500);
     ::SendMessageA(m_hWnd, WMU_PAUSE, 1, 0);
-    m_pDisplay->WatchCapture(dwNow + 10000);
-    EXPECT_EQ(m_pDisplay->m_hWaveIn, (HWAVEIN)NULL) << "a paused display must stay closed";
+    m_pDisplay->m_capture.Current().Watch(dwNow + 10000);
+    EXPECT_EQ(m_pDisplay->m_capture.Current().m_hWaveIn, (HWAVEIN)NULL) << "a paused display must stay closed";
     ::SendMessageA(m_hWnd, WMU_PAUSE, 0, 0);
     EXPECT_TRUE(PumpUntilSound(kDeadlineMs));
     EXPECT_EQ(BoxesSeen(), "") << "recovery is silent";

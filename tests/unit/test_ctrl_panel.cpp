@@ -282,7 +282,7 @@ protected:
 
     HMENU WindowMenu() const
     {
-        return ::GetSubMenu(::GetMenu(m_hWnd), 3);
+        return ::GetSubMenu(::GetMenu(m_hWnd), 4);   // File, Pattern, Arrange, Sound, Window
     }
 
     AppStateGuard m_appState;
@@ -362,7 +362,7 @@ TEST_F(CtrlWindowTest, SetUpSizesTheClientToThePanelAndNamesTheWindow)
     LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
     EXPECT_EQ(style & WS_THICKFRAME, 0) << "the panel cannot be resized";
     EXPECT_EQ(style & WS_MAXIMIZEBOX, 0);
-    EXPECT_EQ(::GetMenuItemCount(::GetMenu(m_hWnd)), 4);
+    EXPECT_EQ(::GetMenuItemCount(::GetMenu(m_hWnd)), 5);   // File, Pattern, Arrange, Sound, Window
     EXPECT_EQ(m_pWnd->m_nCurPattern, 0);
     EXPECT_EQ(m_pWnd->m_nCurArrange, 0);
 }
@@ -546,4 +546,47 @@ TEST_F(CtrlWindowTest, MonitorAndSizeCommandsPlaceTheDisplayOnlyWhenSomethingCha
     Command(ID_SIZE_NONE);
     EXPECT_EQ(theApp.m_nMonitor, 1);
     EXPECT_EQ(Posted(), Posts({ Place(1, 2), Place(1, -1) }));
+}
+
+// The Sound menu lists the default, then every input by the system's name, made afresh at each opening; a choice
+// keeps the name for the settings file and tells the render thread the device number; the step keys go round.
+TEST_F(CtrlWindowTest, SoundMenuListsTheInputsAndChoicesReachTheRenderThread)
+{
+    ASSERT_NE(Open(1), nullptr);
+    HMENU hSound = ::GetSubMenu(::GetMenu(m_hWnd), 3);
+    ASSERT_NE(hSound, (HMENU)NULL);
+    const int nItemsBefore = ::GetMenuItemCount(hSound);
+    for (int nOpening = 0; nOpening < 2; nOpening++)
+        ::SendMessageA(m_hWnd, WM_INITMENUPOPUP, (WPARAM)hSound, 3);
+    const UINT nDevices = ::waveInGetNumDevs();
+    ASSERT_GE(nDevices, 1u) << "the test's sound server offers inputs";
+    EXPECT_EQ(::GetMenuItemCount(hSound), nItemsBefore + (int)nDevices) << "listed once, however often opened";
+    char szText[64] = "";
+    ::GetMenuStringA(hSound, 0, szText, sizeof(szText), MF_BYPOSITION);
+    EXPECT_STREQ(szText, "Default Device");
+    EXPECT_NE(::GetMenuState(hSound, ID_INPUT_DEFAULT, MF_BYCOMMAND) & MF_CHECKED, 0u) << "a fresh start";
+    for (UINT n = 0; n < nDevices; n++) {
+        WAVEINCAPSA caps = {};
+        ASSERT_EQ(::waveInGetDevCapsA(n, &caps, sizeof(caps)), (MMRESULT)MMSYSERR_NOERROR);
+        ::GetMenuStringA(hSound, 1 + n, szText, sizeof(szText), MF_BYPOSITION);
+        EXPECT_STREQ(szText, caps.szPname) << "device " << n;
+        EXPECT_EQ(::GetMenuItemID(hSound, 1 + n), ID_INPUT_FIRST + n);
+    }
+
+    const UINT nLast = nDevices - 1;
+    WAVEINCAPSA caps = {};
+    ::waveInGetDevCapsA(nLast, &caps, sizeof(caps));
+    Command(ID_INPUT_FIRST + nLast);
+    EXPECT_STREQ((LPCSTR)theApp.m_strInputDevice, caps.szPname);
+    Command(ID_NEXT_INPUT);   // from the last device back round to the default
+    EXPECT_STREQ((LPCSTR)theApp.m_strInputDevice, "");
+    EXPECT_EQ(Posted(), Posts({ { WMU_SET_INPUT, nLast, 0 }, { WMU_SET_INPUT, WAVE_MAPPER, 0 } }));
+
+    // Sensitivity x1 on a fresh start; x8, then the step key: Auto, then x1 again.
+    EXPECT_NE(::GetMenuState(hSound, ID_SENSITIVITY_FIRST, MF_BYCOMMAND) & MF_CHECKED, 0u);
+    Command(ID_SENSITIVITY_FIRST + 3);
+    Command(ID_NEXT_SENSITIVITY);
+    Command(ID_NEXT_SENSITIVITY);
+    EXPECT_EQ(Posted(), Posts({ { WMU_SET_SENSITIVITY, 8, 0 }, { WMU_SET_SENSITIVITY, 0, 0 },
+                                { WMU_SET_SENSITIVITY, 1, 0 } }));
 }

@@ -97,7 +97,7 @@ TEST_F(SettingsFile, AllSevenValuesSurviveAWriteAndARead)
     EXPECT_EQ(in.m_crBackScreen, RGB(10, 20, 30));
 }
 
-TEST_F(SettingsFile, FileListsTheSevenKeysInOrderUnderInit)
+TEST_F(SettingsFile, FileListsTheSevenKeysInOrderThenTheTwoSoundKeys)
 {
     CSettingsRecord out;
     out.m_strIniPath = m_path.c_str();
@@ -116,7 +116,7 @@ TEST_F(SettingsFile, FileListsTheSevenKeysInOrderUnderInit)
     }
     const std::vector<std::string> expected = {
         "[Init]", "BackGround=", "Pattern16=", "Pattern17=C:\\", "Pattern22=",
-        "DynamicUser=200", "StaticUser=140", "BackScreenColor=16777215",
+        "DynamicUser=200", "StaticUser=140", "BackScreenColor=16777215", "InputDevice=", "Sensitivity=1",
     };
     EXPECT_EQ(lines, expected) << text;
 }
@@ -284,4 +284,31 @@ TEST_F(SettingsFile, NoFileOnTheSearchPathKeepsTheProgramFolderPath)
     rec.m_strIniPath = "Z:\\nowhere\\KALVORA.INI";
     rec.FindSettingsFile();
     EXPECT_EQ(Str(rec.m_strIniPath), "Z:\\nowhere\\KALVORA.INI");
+}
+
+// The input is kept by the name the system gives it; the sensitivity as 1, 2, 4, 8 or Auto, anything else as 1.
+TEST_F(SettingsFile, SoundInputAndSensitivityRoundTripAndOddValuesMeanTimesOne)
+{
+    CSettingsRecord out;
+    out.m_strIniPath = m_path.c_str();
+    out.m_strInputDevice = "Monitor of Music";
+    out.m_nSensitivity = 0;
+    out.WriteSettings();
+    CSettingsRecord in;
+    ReadInto(in);
+    EXPECT_EQ(Str(in.m_strInputDevice), "Monitor of Music");
+    EXPECT_EQ(in.m_nSensitivity, 0) << ReadRaw();
+    EXPECT_NE(ReadRaw().find("Sensitivity=Auto"), std::string::npos);
+
+    const struct { const char* text; int mode; } cases[] = {
+        { "1", 1 }, { "2", 2 }, { "4", 4 }, { "8", 8 }, { "auto", 0 },
+        { "3", 1 }, { "16", 1 }, { "x4", 1 }, { "", 1 }, { "-8", 1 },
+    };
+    for (const auto& c : cases) {
+        WriteRaw(std::string("[Init]\r\nSensitivity=") + c.text + "\r\n");
+        CSettingsRecord rec;
+        ReadInto(rec);
+        EXPECT_EQ(rec.m_nSensitivity, c.mode) << "'" << c.text << "'";
+        EXPECT_EQ(Str(rec.m_strInputDevice), "") << "a missing input is the default";
+    }
 }

@@ -1,0 +1,104 @@
+// CSoundInput: two captures, the one in use and a newly chosen one that replaces it at its first buffer.
+#include "sound/SoundInput.h"
+
+CSoundInput::CSoundInput() : m_nCurrent(0), m_hWndCallback(NULL), m_dwLastTaken(0), m_dwLongestGap(0) {}
+
+void CSoundInput::SetApi(const SWaveApi* pApi)
+{
+    m_capture[0].SetApi(pApi);
+    m_capture[1].SetApi(pApi);
+}
+
+UINT CSoundInput::GetDevice() const
+{
+    const CWaveCapture& next = m_capture[1 - m_nCurrent];
+    return next.IsWanted() ? next.GetDevice() : m_capture[m_nCurrent].GetDevice();
+}
+
+void CSoundInput::SetDevice(UINT uDevice, DWORD dwNow)
+{
+    if (uDevice == GetDevice())
+        return;
+    Next().Stop();
+    if (!Current().IsWanted() || Current().IsLost()) {
+        Current().SetDevice(uDevice, dwNow);   // nothing is drawn from it: no reason to wait
+        return;
+    }
+    Next().SetDevice(uDevice, dwNow);
+    if (!Next().Start(m_hWndCallback, dwNow))
+        HandOver();   // the chosen device failed (and said so): it is the one retried from now on
+}
+
+BOOL CSoundInput::Start(HWND hWndCallback, DWORD dwNow)
+{
+    m_hWndCallback = hWndCallback;
+    return Current().Start(hWndCallback, dwNow);
+}
+
+// A pause settles a pending change: the chosen device is the one the resume opens.
+void CSoundInput::Stop()
+{
+    if (Next().IsWanted()) {
+        Next().Stop();
+        Current().Stop();
+        Current().SetDevice(Next().GetDevice(), 0);
+        return;
+    }
+    Current().Stop();
+}
+
+void CSoundInput::HandOver()
+{
+    Current().Stop();
+    m_nCurrent = 1 - m_nCurrent;
+}
+
+void CSoundInput::OnWimOpen(HWAVEIN hWaveIn)
+{
+    Current().OnWimOpen(hWaveIn);
+    Next().OnWimOpen(hWaveIn);
+}
+
+BOOL CSoundInput::OnWimData(HWAVEIN hWaveIn, WAVEHDR* pHdr, short* pSamples)
+{
+    if (Current().OnWimData(hWaveIn, pHdr, pSamples)) {
+        NoteBuffer();
+        return TRUE;
+    }
+    if (!Next().OnWimData(hWaveIn, pHdr, pSamples))
+        return FALSE;
+    HandOver();
+    NoteBuffer();
+    return TRUE;
+}
+
+void CSoundInput::OnWimClose(HWAVEIN hWaveIn)
+{
+    Current().OnWimClose(hWaveIn);
+    Next().OnWimClose(hWaveIn);
+}
+
+void CSoundInput::Watch(DWORD dwNow)
+{
+    Current().Watch(dwNow);
+    if (!Next().IsWanted())
+        return;
+    Next().Watch(dwNow);
+    if (Next().IsLost())
+        HandOver();   // it won't deliver soon: the chosen device is retried as a lost one
+}
+
+void CSoundInput::NoteBuffer()
+{
+    const DWORD dwNow = ::timeGetTime();
+    if (m_dwLastTaken != 0 && dwNow - m_dwLastTaken > m_dwLongestGap)
+        m_dwLongestGap = dwNow - m_dwLastTaken;
+    m_dwLastTaken = dwNow;
+}
+
+DWORD CSoundInput::TakeLongestGap()
+{
+    DWORD dwGap = m_dwLongestGap;
+    m_dwLongestGap = 0;
+    return dwGap;
+}

@@ -1,0 +1,42 @@
+// CSoundInput: the recording the display draws from; a newly chosen device takes over once it delivers.
+#pragma once
+
+#include "sound/WaveCapture.h"
+
+// Owned by the display window on the render thread, which forwards the device callbacks to it. A device that
+// is opened may take a second or two before its first buffer, so a change of device keeps the old one
+// recording until the new one has delivered (or has failed): the picture never waits for the switch.
+class CSoundInput
+{
+public:
+    CSoundInput();
+
+    void SetApi(const SWaveApi* pApi);
+    // The device to record from (WAVE_MAPPER for the system's default); takes effect at once when running.
+    void SetDevice(UINT uDevice, DWORD dwNow);
+    UINT GetDevice() const;
+
+    BOOL Start(HWND hWndCallback, DWORD dwNow);
+    void Stop();
+    void OnWimOpen(HWAVEIN hWaveIn);
+    // TRUE when the buffer was taken: its samples are in pSamples.
+    BOOL OnWimData(HWAVEIN hWaveIn, WAVEHDR* pHdr, short* pSamples);
+    void OnWimClose(HWAVEIN hWaveIn);
+    void Watch(DWORD dwNow);
+    // The longest time between two buffers taken since the last call, across changes of device.
+    DWORD TakeLongestGap();
+
+    // The device recording now, and the one chosen to follow it (not wanted while there is none).
+    CWaveCapture& Current() { return m_capture[m_nCurrent]; }
+    CWaveCapture& Next() { return m_capture[1 - m_nCurrent]; }
+
+private:
+    void HandOver();
+    void NoteBuffer();
+
+    CWaveCapture m_capture[2];
+    int m_nCurrent;
+    HWND m_hWndCallback;
+    DWORD m_dwLastTaken;   // 0 before the first buffer
+    DWORD m_dwLongestGap;
+};

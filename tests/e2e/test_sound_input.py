@@ -1,0 +1,110 @@
+"""Choosing the input device and the sensitivity in the real program: the Sound menu's commands, the settings
+file, a missing device, and frames that go on while the input changes."""
+import os
+import time
+import unittest
+
+from kvharness import (CONTROL_CLASS, CONTROL_TITLE, DISPLAY_TITLE, MESSAGE_BOX_CLASS, KvTestCase, Picture,
+                       client_rect, find_window, post, resource_ids, screenshot, send, wave_inputs)
+
+START_TIMEOUT = 30.0
+WM_COMMAND = 0x0111
+IDS = resource_ids()
+WMU_QUERY_COUNTS = 0x0400 + 90
+COUNT_LONGEST_GAP_MS = 4
+MUSIC_INPUT = "Monitor of Music"    # the second null sink of the test's sound server
+LEVEL_ROW_Y = 80                     # inside the level row of pattern 0 at Normal Size
+BAR_LEFT = 250                       # the level bar runs from x 250 to 250 + level
+
+
+class SoundInputTest(KvTestCase):
+
+    def shown_level(self):
+        """The level pattern 0 shows: the length of its level bar, read from a screenshot."""
+        display = client_rect("*", DISPLAY_TITLE)
+        self.assertIsNotNone(display, "no display showing pattern 0")
+        png = screenshot(os.path.join(self.workdir, "level.png"))
+        row = Picture(png, (display[0] + BAR_LEFT, display[1] + LEVEL_ROW_Y,
+                            display[0] + BAR_LEFT + 260, display[1] + LEVEL_ROW_Y + 1), floor=100)
+        length = 0
+        while (length, 0) in row.lit:
+            length += 1
+        return length
+
+    def wait_level(self, level, timeout=15.0):
+        """Waits until pattern 0 shows the level (the first buffers of a device take a while); returns the
+        last level seen."""
+        deadline = time.monotonic() + timeout
+        while True:
+            seen = self.shown_level()
+            if seen == level or time.monotonic() > deadline:
+                return seen
+            time.sleep(0.5)
+
+    def command(self, name, offset=0):
+        self.assertTrue(post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, IDS[name] + offset))
+
+    def start(self):
+        program = self.start_kalvora()
+        self.assertTrue(program.wait_display(START_TIMEOUT), "display window never appeared\n" + program.log())
+        return program
+
+    def quit(self, program):
+        self.assertTrue(program.close())
+        self.assertTrue(program.wait_exit(5), "still running after WM_CLOSE")
+        with open(program.ini, encoding="latin-1") as f:
+            return f.read()
+
+    def test_the_chosen_input_is_recorded_kept_and_used_again_after_a_restart(self):
+        names = wave_inputs()
+        self.assertIn(MUSIC_INPUT, names)
+        # Level 128 (16448 / 128) played into the second sink only; the default input records silence.
+        self.play_dc(16448, seconds=300, sink="music")
+        program = self.start()
+        self.assertEqual(self.wait_level(0, timeout=5), 0, "the default input is silent")
+        self.command("ID_INPUT_FIRST", names.index(MUSIC_INPUT))
+        self.assertEqual(self.wait_level(128), 128, "the chosen input's signal is not shown")
+        self.assertIn("InputDevice=%s" % MUSIC_INPUT, self.quit(program))
+
+        program = self.start()
+        self.assertEqual(self.wait_level(128), 128, "the saved input is not used again")
+        self.quit(program)
+
+    def test_a_saved_input_that_is_missing_starts_on_the_default_without_a_message_and_is_kept(self):
+        with open(os.path.join(self.workdir, "KALVORA.INI"), "w") as f:
+            f.write("[Init]\r\nInputDevice=Microphone that was unplugged\r\n")
+        self.play_dc(16448, seconds=120)
+        program = self.start()
+        self.assertEqual(self.wait_level(128), 128, "the default input is not recorded")
+        self.assertIsNone(find_window(MESSAGE_BOX_CLASS, "*"), "a message for a missing saved input")
+        self.assertIn("InputDevice=Microphone that was unplugged", self.quit(program))
+
+    def test_sensitivity_times_four_shows_level_32_as_128(self):
+        # 4112 / 128 = 32.1, level 32; four times 4112 is 16448, level 128.
+        self.play_dc(4112, seconds=120)
+        program = self.start()
+        self.assertEqual(self.wait_level(32), 32)
+        self.command("ID_SENSITIVITY_FIRST", 2)
+        self.assertEqual(self.wait_level(128), 128, "x4 does not reach the analyser")
+        self.assertIn("Sensitivity=4", self.quit(program))
+
+    def test_switching_inputs_while_drawing_never_stops_the_sound_for_a_second(self):
+        names = wave_inputs()
+        self.play_dc(16448, seconds=120)
+        self.play_dc(16448, seconds=120, sink="music")
+        program = self.start()
+        self.assertEqual(self.wait_level(128), 128)
+        send("*", DISPLAY_TITLE, WMU_QUERY_COUNTS, COUNT_LONGEST_GAP_MS)   # starts the measure afresh
+        for step in range(6):
+            self.command("ID_INPUT_FIRST", names.index(MUSIC_INPUT)) if step % 2 == 0 else \
+                self.command("ID_INPUT_DEFAULT")
+            time.sleep(1.5)
+        gap = send("*", DISPLAY_TITLE, WMU_QUERY_COUNTS, COUNT_LONGEST_GAP_MS)
+        print("longest wait for sound over six switches of input: %s ms" % gap)
+        self.assertIsNotNone(gap)
+        self.assertLessEqual(gap, 1000)
+        self.quit(program)
+
+
+if __name__ == "__main__":
+    unittest.main()
