@@ -66,6 +66,8 @@ LRESULT CKalvora::OnQueryCounts(WPARAM wParam, LPARAM)
         return KernelHandleCount();
     case KV_COUNT_LONGEST_GAP_MS:
         return (LRESULT)m_capture.TakeLongestGap();
+    case KV_COUNT_LONGEST_OPEN_MS:
+        return (LRESULT)CWaveCapture::TakeLongestOpen();
     default:
         return -1;
     }

@@ -29,6 +29,7 @@ enum KvCount : WPARAM {
     KV_COUNT_ABANDONED_BLOCKS = 2,  // blocks left to devices that would not let go of them
     KV_COUNT_KERNEL_HANDLES = 3,    // the process's kernel handles, or -1 where the system can't tell
     KV_COUNT_LONGEST_GAP_MS = 4,    // the longest wait between two sound buffers since the last such query
+    KV_COUNT_LONGEST_OPEN_MS = 5,   // the longest open or close of a device by the system, since the last query
 };
 
 const int KV_PATTERN_COUNT = 17;

@@ -1,7 +1,10 @@
 // CSoundInput: two captures, the one in use and a newly chosen one that replaces it at its first buffer.
 #include "sound/SoundInput.h"
 
-CSoundInput::CSoundInput() : m_nCurrent(0), m_hWndCallback(NULL), m_dwLastTaken(0), m_dwLongestGap(0) {}
+CSoundInput::CSoundInput()
+    : m_nCurrent(0), m_hWndCallback(NULL), m_nNextTaken(0), m_dwLastTaken(0), m_dwLongestGap(0)
+{
+}
 
 void CSoundInput::SetApi(const SWaveApi* pApi)
 {
@@ -25,6 +28,7 @@ void CSoundInput::SetDevice(UINT uDevice, DWORD dwNow)
         return;
     }
     Next().SetDevice(uDevice, dwNow);
+    m_nNextTaken = 0;
     if (!Next().Start(m_hWndCallback, dwNow))
         HandOver();   // the chosen device failed (and said so): it is the one retried from now on
 }
@@ -66,6 +70,10 @@ BOOL CSoundInput::OnWimData(HWAVEIN hWaveIn, WAVEHDR* pHdr, short* pSamples)
         return TRUE;
     }
     if (!Next().OnWimData(hWaveIn, pHdr, pSamples))
+        return FALSE;
+    // A device's first buffers can come at once and the next ones only seconds later: it takes over once
+    // its buffers flow.
+    if (++m_nNextTaken < HANDOVER_BUFFERS)
         return FALSE;
     HandOver();
     NoteBuffer();

@@ -4,12 +4,14 @@
 #include "sound/WaveCapture.h"
 
 // Owned by the display window on the render thread, which forwards the device callbacks to it. A device that
-// is opened may take a second or two before its first buffer, so a change of device keeps the old one
-// recording until the new one has delivered (or has failed): the picture never waits for the switch.
+// is opened may take a second or two before its buffers flow, so a change of device keeps the old one
+// recording until the new one delivers steadily (or has failed): the picture never waits for the switch.
 class CSoundInput
 {
 public:
     CSoundInput();
+    // Buffers in a row (90 ms) a newly chosen device delivers before it takes over.
+    enum { HANDOVER_BUFFERS = 5 };
 
     void SetApi(const SWaveApi* pApi);
     // The device to record from (WAVE_MAPPER for the system's default); takes effect at once when running.
@@ -37,6 +39,7 @@ private:
     CWaveCapture m_capture[2];
     int m_nCurrent;
     HWND m_hWndCallback;
+    int m_nNextTaken;      // buffers the chosen device has delivered while the old one still records
     DWORD m_dwLastTaken;   // 0 before the first buffer
     DWORD m_dwLongestGap;
 };

@@ -12,6 +12,21 @@ static_assert(sizeof(WAVEHDR) == kHeaderBytes, "block layout assumes a 32-byte h
 volatile LONG CWaveCapture::s_nLiveBlocks = 0;
 volatile LONG CWaveCapture::s_nAbandonedBlocks = 0;
 volatile LONG CWaveCapture::s_nAbandonedHandles = 0;
+DWORD CWaveCapture::s_dwLongestOpen = 0;
+
+void CWaveCapture::NoteSystemTime(DWORD dwBefore)
+{
+    const DWORD dw = ::timeGetTime() - dwBefore;
+    if (dw > s_dwLongestOpen)
+        s_dwLongestOpen = dw;
+}
+
+DWORD CWaveCapture::TakeLongestOpen()
+{
+    DWORD dw = s_dwLongestOpen;
+    s_dwLongestOpen = 0;
+    return dw;
+}
 
 CWaveCapture::CWaveCapture()
     : m_hWaveIn(NULL), m_bRecording(FALSE), m_nAddBlock(0), m_nDoneBlock(0), m_wfx(), m_nBlockSize(0),
@@ -77,11 +92,15 @@ MMRESULT CWaveCapture::Open(DWORD dwNow)
     m_wfx.cbSize = 0;
     m_nBlockSize = kHeaderBytes + kDataBytes;
     HWAVEIN hWaveIn = NULL;
+    const DWORD dwBefore = ::timeGetTime();
     MMRESULT mmr = m_pApi->pfnOpen(&hWaveIn, m_uDevice, &m_wfx, (DWORD_PTR)m_hWndCallback, 0, CALLBACK_WINDOW);
-    if (mmr != MMSYSERR_NOERROR)
+    if (mmr == MMSYSERR_NOERROR) {
+        m_hWaveIn = hWaveIn;
+        mmr = m_pApi->pfnStart(m_hWaveIn);
+    }
+    NoteSystemTime(dwBefore);
+    if (m_hWaveIn == NULL)
         return mmr;
-    m_hWaveIn = hWaveIn;
-    mmr = m_pApi->pfnStart(m_hWaveIn);
     if (mmr != MMSYSERR_NOERROR) {
         Close();
         return mmr;
@@ -100,6 +119,7 @@ void CWaveCapture::Close()
     m_bRecording = FALSE;   // buffers that still come back are not replaced
     if (m_hWaveIn == NULL)
         return;
+    const DWORD dwBefore = ::timeGetTime();
     const BOOL bReset = m_pApi->pfnReset(m_hWaveIn) == MMSYSERR_NOERROR;
     if (bReset)
         FreeAllBlocks();
@@ -111,6 +131,7 @@ void CWaveCapture::Close()
             AbandonAllBlocks();
         ::InterlockedIncrement(&s_nAbandonedHandles);
     }
+    NoteSystemTime(dwBefore);
     m_hWaveIn = NULL;
     DropPendingCallbacks();
     // The next device starts its rotation afresh, whatever this one left behind.

@@ -47,6 +47,9 @@ public:
     static LONG GetLiveBlocks() { return s_nLiveBlocks; }
     static LONG GetAbandonedBlocks() { return s_nAbandonedBlocks; }
     static LONG GetAbandonedHandles() { return s_nAbandonedHandles; }
+    // The longest time the system took to open and start, or to reset and close, a device since the last
+    // call: the render thread waits for it, and on some systems it is seconds.
+    static DWORD TakeLongestOpen();
 
     // The device and its buffer rotation (read by the tests).
     HWAVEIN m_hWaveIn;
@@ -66,6 +69,7 @@ private:
     void AbandonAllBlocks();
     void DropPendingCallbacks();
     void ReportError(MMRESULT mmr);
+    static void NoteSystemTime(DWORD dwBefore);
 
     const SWaveApi* m_pApi;
     HWND m_hWndCallback;
@@ -81,4 +85,5 @@ private:
     static volatile LONG s_nLiveBlocks;
     static volatile LONG s_nAbandonedBlocks;
     static volatile LONG s_nAbandonedHandles;
+    static DWORD s_dwLongestOpen;
 };

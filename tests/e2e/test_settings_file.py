@@ -11,7 +11,7 @@ from kvharness import (CONTROL_CLASS, CONTROL_TITLE, KvTestCase, click_at, clien
 START_TIMEOUT = 30.0
 QUIT_TIMEOUT = 5.0
 KEYS_IN_ORDER = ["BackGround", "Pattern16", "Pattern17", "Pattern22", "DynamicUser", "StaticUser",
-                 "BackScreenColor"]
+                 "BackScreenColor", "InputDevice", "Sensitivity"]
 STATIC_USER_MODE = 8
 DISPLAY_CLASS = "KalvoraFrame"
 
@@ -74,7 +74,7 @@ class SettingsFileTest(KvTestCase):
         self.assertTrue(program.wait_exit(QUIT_TIMEOUT), "still running %g s after WM_CLOSE" % QUIT_TIMEOUT)
         self.assertEqual(program.returncode(), 0, "exit code\n" + program.log())
 
-    def test_fresh_start_writes_seven_keys_in_order_with_defaults(self):
+    def test_fresh_start_writes_the_seven_keys_then_the_two_sound_keys_in_order_with_defaults(self):
         program = self.run_until_display()
         self.assertFalse(os.path.exists(program.ini))
         self.quit_cleanly(program)
@@ -87,6 +87,8 @@ class SettingsFileTest(KvTestCase):
         self.assertEqual(values["StaticUser"], "140")
         self.assertEqual(values["DynamicUser"], "200")
         self.assertEqual(values["BackScreenColor"], "0")
+        self.assertEqual(values["InputDevice"], "", "the default device")
+        self.assertEqual(values["Sensitivity"], "1")
         for folder in KEYS_IN_ORDER[:4]:
             self.assertEqual(values[folder], "", folder)
 

@@ -263,9 +263,9 @@ TEST_F(WaveCapture, TheDisplayMeasuresSample99OfEachReturnedBuffer)
     pDisplay->DestroyWindow();
 }
 
-// A newly chosen device takes over at its first buffer: until then the old one goes on recording, so the picture
+// A newly chosen device takes over once its buffers flow: until then the old one goes on recording, so the picture
 // never waits for the switch. A chosen device that fails is reported once and becomes the one retried.
-TEST_F(WaveCapture, ANewInputTakesOverAtItsFirstBufferAndAFailedOneIsRetried)
+TEST_F(WaveCapture, ANewInputTakesOverOnceItsBuffersFlowAndAFailedOneIsRetried)
 {
     CSoundInput input;
     input.SetApi(&kFakeApi);
@@ -283,10 +283,13 @@ TEST_F(WaveCapture, ANewInputTakesOverAtItsFirstBufferAndAFailedOneIsRetried)
     ASSERT_NE(hNew, hOld);
     EXPECT_EQ(input.GetDevice(), 3u);
     input.OnWimOpen(hNew);
-    EXPECT_TRUE(returnFrom(hOld)) << "the old device records until the new one delivers";
-    EXPECT_EQ(input.Current().m_hWaveIn, hOld);
+    for (int i = 1; i < CSoundInput::HANDOVER_BUFFERS; i++) {
+        EXPECT_TRUE(returnFrom(hOld)) << "the old device records until the new one delivers steadily";
+        EXPECT_FALSE(returnFrom(hNew)) << "buffer " << i << " of the new device";
+        EXPECT_EQ(input.Current().m_hWaveIn, hOld);
+    }
     EXPECT_TRUE(returnFrom(hNew));
-    EXPECT_EQ(input.Current().m_hWaveIn, hNew) << "the first buffer hands over";
+    EXPECT_EQ(input.Current().m_hWaveIn, hNew) << "the fifth buffer in a row hands over";
     EXPECT_FALSE(input.Next().IsWanted());
     EXPECT_EQ(CWaveCapture::GetLiveBlocks() - m_nLiveBefore, 5) << "the old device's blocks are freed";
 
