@@ -2,7 +2,8 @@
 #include "sound/SoundInput.h"
 
 CSoundInput::CSoundInput()
-    : m_nCurrent(0), m_hWndCallback(NULL), m_nNextTaken(0), m_dwLastTaken(0), m_dwLongestGap(0)
+    : m_nCurrent(0), m_hWndCallback(NULL), m_nNextTaken(0), m_dwNextFirst(0), m_dwNextChosen(0),
+      m_dwLastTaken(0), m_dwLongestGap(0)
 {
 }
 
@@ -29,6 +30,7 @@ void CSoundInput::SetDevice(UINT uDevice, DWORD dwNow)
     }
     Next().SetDevice(uDevice, dwNow);
     m_nNextTaken = 0;
+    m_dwNextChosen = dwNow;
     if (!Next().Start(m_hWndCallback, dwNow))
         HandOver();   // the chosen device failed (and said so): it is the one retried from now on
 }
@@ -71,9 +73,12 @@ BOOL CSoundInput::OnWimData(HWAVEIN hWaveIn, WAVEHDR* pHdr, short* pSamples)
     }
     if (!Next().OnWimData(hWaveIn, pHdr, pSamples))
         return FALSE;
-    // A device's first buffers can come at once and the next ones only seconds later: it takes over once
-    // its buffers flow.
-    if (++m_nNextTaken < HANDOVER_BUFFERS)
+    // A device's first buffers can come in a burst and the next ones only seconds later: it takes over once
+    // its buffers have kept coming for a while.
+    const DWORD dwNow = ::timeGetTime();
+    if (m_nNextTaken++ == 0)
+        m_dwNextFirst = dwNow;
+    if (m_nNextTaken < HANDOVER_BUFFERS || dwNow - m_dwNextFirst < HANDOVER_MS)
         return FALSE;
     HandOver();
     NoteBuffer();
@@ -93,7 +98,9 @@ void CSoundInput::Watch(DWORD dwNow)
         return;
     Next().Watch(dwNow);
     if (Next().IsLost())
-        HandOver();   // it won't deliver soon: the chosen device is retried as a lost one
+        m_nNextTaken = 0;   // reopened by its own watch: its buffers are counted afresh
+    if (dwNow - m_dwNextChosen > GIVE_UP_MS)
+        HandOver();   // it won't deliver: the chosen device is the one retried from now on
 }
 
 void CSoundInput::NoteBuffer()

@@ -10,8 +10,9 @@ class CSoundInput
 {
 public:
     CSoundInput();
-    // Buffers in a row (90 ms) a newly chosen device delivers before it takes over.
-    enum { HANDOVER_BUFFERS = 5 };
+    // A newly chosen device takes over once it has delivered HANDOVER_BUFFERS over HANDOVER_MS; one that
+    // hasn't after GIVE_UP_MS takes over all the same and is retried as a lost device.
+    enum { HANDOVER_BUFFERS = 5, HANDOVER_MS = 300, GIVE_UP_MS = 10000 };
 
     void SetApi(const SWaveApi* pApi);
     // The device to record from (WAVE_MAPPER for the system's default); takes effect at once when running.
@@ -40,6 +41,8 @@ private:
     int m_nCurrent;
     HWND m_hWndCallback;
     int m_nNextTaken;      // buffers the chosen device has delivered while the old one still records
+    DWORD m_dwNextFirst;   // when the first of them came
+    DWORD m_dwNextChosen;  // when that device was chosen
     DWORD m_dwLastTaken;   // 0 before the first buffer
     DWORD m_dwLongestGap;
 };
