@@ -11,7 +11,7 @@ const int kHalfWidth = 320, kHalfHeight = 240;
 
 CKalvora::CKalvora()
     : m_nPattern(-1), m_nArrange(-1), m_hAccel(NULL), m_nTapPos(0), m_nBeatPeriod(428), m_dwNextSwitch(0),
-      m_nDynThreshold(200), m_nGraphX(0), m_evSound(FALSE, FALSE), m_nSizeMode(0), m_nMonitorIndex(0),
+      m_nDynThreshold(200), m_evSound(FALSE, FALSE), m_nSizeMode(0), m_nMonitorIndex(0),
       m_rcRestore()
 {
     ZeroMemory(m_dwTap, sizeof(m_dwTap));

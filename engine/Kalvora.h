@@ -1,7 +1,7 @@
 // CKalvora: the display window; owns sound input, the analyser, the scheduler and all pattern state.
 #pragma once
 #include <afxwin.h>
-#include "patterns/Patterns.h"
+#include "patterns/PatternSet.h"
 #include "sound/MusicAnalyzer.h"
 #include "sound/SoundInput.h"
 #include "sound/InputGain.h"
@@ -41,30 +41,9 @@ public:
     BOOL StopWaveIn();
     enum { kCaptureWatchTimer = 1 };
 
-    // Pattern 0, the analysis panel.
-    void DrawPattern0(CDC* pDC);
-    void SetPanelMapping(CDC* pDC);
-    BOOL MakePanelFonts();
-
-    // Patterns 1 to 16: each renderer draws one frame of its pattern from the analyser's latest values.
+    // The patterns, drawn from the analyser's latest values.
     SPatternInput PatternInput() const;
     void DrawCurrentPattern(CDC* pDC);
-    void DrawPattern1(CDC* pDC) { m_orbit.DrawPattern1(*this, PatternInput(), pDC); }
-    void DrawPattern2(CDC* pDC) { m_orbit.DrawPattern2(*this, PatternInput(), pDC); }
-    void DrawPattern3(CDC* pDC) { m_dots.DrawPattern3(*this, PatternInput(), pDC); }
-    void DrawPattern4(CDC* pDC) { m_dots.DrawPattern4(*this, PatternInput(), pDC); }
-    void DrawPattern5(CDC* pDC) { m_grid.DrawPattern5(*this, PatternInput(), pDC); }
-    void DrawPattern6(CDC* pDC) { m_grid.DrawPattern6(*this, PatternInput(), pDC); }
-    void DrawPattern7(CDC* pDC) { m_stars.DrawPattern7(*this, PatternInput(), pDC); }
-    void DrawPattern8(CDC* pDC) { m_stars.DrawPattern8(*this, PatternInput(), pDC); }
-    void DrawPattern9(CDC* pDC) { m_sinking.DrawPattern9(*this, PatternInput(), pDC); }
-    void DrawPattern10(CDC* pDC) { m_sinking.DrawPattern10(*this, PatternInput(), pDC); }
-    void DrawPattern11(CDC* pDC) { m_swarm.DrawPattern11(*this, PatternInput(), pDC); }
-    void DrawPattern12(CDC* pDC) { m_swarm.DrawPattern12(*this, PatternInput(), pDC); }
-    void DrawPattern13(CDC* pDC) { m_lattice.DrawPattern13(*this, PatternInput(), pDC); }
-    void DrawPattern14(CDC* pDC) { m_lattice.DrawPattern14(*this, PatternInput(), pDC); }
-    void DrawPattern15(CDC* pDC) { m_bubbles.DrawPattern15(*this, PatternInput(), pDC); }
-    void DrawPattern16(CDC* pDC) { m_flyers.DrawPattern16(*this, PatternInput(), pDC); }
 
     // Tap tempo with an explicit tick count.
     void OnTap(DWORD dwTick);
@@ -81,20 +60,8 @@ public:
     // Scheduler
     DWORD m_dwNextSwitch;
     int m_nDynThreshold;
-    // Pattern 0
-    int m_nGraphX;
-    CFont m_fontTitle;
-    CFont m_fontRow;
-    // Patterns 1 to 16, a pair of patterns per member; all their state lives in the window object.
-    COrbitPatterns m_orbit;
-    CDotPatterns m_dots;
-    CGridPatterns m_grid;
-    CStarPatterns m_stars;
-    CSinkingPatterns m_sinking;
-    CSwarmCometPatterns m_swarm;
-    CLatticePatterns m_lattice;
-    CBubblePattern m_bubbles;
-    CFlyerPattern m_flyers;
+    // Every pattern's state; all of it lives in the window object.
+    CPatternSet m_patterns;
     // Sound input
     CEvent m_evSound;
     CSoundInput m_capture;
@@ -145,6 +112,5 @@ private:
     void PlaceClientRect(RECT rcClient);
     void SelectPattern(int nPattern);
     void AnnounceToMain(UINT msg, WPARAM wParam);
-    void DrawPanelRow(CDC* pDC, int nRow, int nValue);
     static LRESULT KernelHandleCount();
 };

@@ -4,16 +4,6 @@
 #include "res/resource.h"
 
 namespace {
-typedef void (CKalvora::*Renderer)(CDC*);
-
-const Renderer kRenderers[KV_PATTERN_COUNT] = {
-    &CKalvora::DrawPattern0,  &CKalvora::DrawPattern1,  &CKalvora::DrawPattern2,  &CKalvora::DrawPattern3,
-    &CKalvora::DrawPattern4,  &CKalvora::DrawPattern5,  &CKalvora::DrawPattern6,  &CKalvora::DrawPattern7,
-    &CKalvora::DrawPattern8,  &CKalvora::DrawPattern9,  &CKalvora::DrawPattern10, &CKalvora::DrawPattern11,
-    &CKalvora::DrawPattern12, &CKalvora::DrawPattern13, &CKalvora::DrawPattern14, &CKalvora::DrawPattern15,
-    &CKalvora::DrawPattern16,
-};
-
 // Delta thresholds of Dynamic Soft, Norm and Hard (modes 1..3).
 const int kDynamicThreshold[4] = { 0, 200, 150, 100 };
 }
@@ -40,13 +30,14 @@ void CKalvora::ComposeFrame(DWORD dwNow, CDC* pDC)
 
 void CKalvora::DrawCurrentPattern(CDC* pDC)
 {
-    if (m_nPattern >= 0 && m_nPattern < KV_PATTERN_COUNT)
-        (this->*kRenderers[m_nPattern])(pDC);
+    m_patterns.m_panel.m_bScaled = m_nSizeMode != 0;
+    m_patterns.Draw(m_nPattern, *this, PatternInput(), pDC);
 }
 
 SPatternInput CKalvora::PatternInput() const
 {
     SPatternInput in;
+    in.dwCount = m_analyzer.m_nCount;
     in.nLevel = m_analyzer.m_nLevel;
     in.nDelta = m_analyzer.m_nDelta;
     in.dwAvgLevel = m_analyzer.m_nAvgLevel;
@@ -189,33 +180,12 @@ void CKalvora::OnArrangeCommand(UINT nID)
 
 void CKalvora::InitPattern()
 {
-    m_gdi.Release();   // the last pattern's pens and brushes: a new pattern has colours of its own
-    const SPatternInput in = PatternInput();
-    switch (m_nPattern) {
-    case 0: m_nGraphX = 20; break;
-    case 1: m_orbit.InitPattern1(*this, in); break;
-    case 2: m_orbit.InitPattern2(*this, in); break;
-    case 3: m_dots.InitPattern3(*this, in); break;
-    case 4: m_dots.InitPattern4(*this, in); break;
-    case 5: m_grid.InitPattern5(*this, in); break;
-    case 6: m_grid.InitPattern6(*this, in); break;
-    case 7: m_stars.InitPattern7(*this, in); break;
-    case 8: m_stars.InitPattern8(*this, in); break;
-    case 9: m_sinking.InitPattern9(*this, in); break;
-    case 10: m_sinking.InitPattern10(*this, in); break;
-    case 11: m_swarm.InitPattern11(*this, in); break;
-    case 12: m_swarm.InitPattern12(*this, in); break;
-    case 13: m_lattice.InitPattern13(*this, in); break;
-    case 14: m_lattice.InitPattern14(*this, in); break;
-    case 15: m_bubbles.InitPattern15(*this, in); break;
-    case 16: m_flyers.InitPattern16(*this, in); break;
-    default: break;
-    }
+    m_patterns.Init(m_nPattern, *this, PatternInput());
 }
 
 void CKalvora::ResetPatternParams()
 {
-    m_nGraphX = 0;
+    m_patterns.m_panel.m_nGraphX = 0;
 }
 
 void CKalvora::ShowPatternTitle()

@@ -351,11 +351,11 @@ TEST_F(SchedulerTest, SelectPatternRestartsTheStaticPeriodSilently)
 TEST_F(SchedulerTest, SelectingPatternZeroStartsItsGraphColumn)
 {
     m_kv->ResetPatternParams();
-    EXPECT_EQ(m_kv->m_nGraphX, 0);
+    EXPECT_EQ(m_kv->m_patterns.m_panel.m_nGraphX, 0);
     m_kv->m_nPattern = 3;
     m_kv->OnSelectPattern(0, 0);
     EXPECT_EQ(m_kv->m_nPattern, 0);
-    EXPECT_EQ(m_kv->m_nGraphX, 20);
+    EXPECT_EQ(m_kv->m_patterns.m_panel.m_nGraphX, 20);
 }
 
 TEST_F(SchedulerTest, PatternCommandAnnouncesAndKeepsThePeriod)
