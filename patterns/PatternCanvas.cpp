@@ -107,6 +107,18 @@ COLORREF CPatternCanvas::PickPatternColor(int pulse) const
     return HsvToColor(hue, whiteness, brightness);
 }
 
+COLORREF CPatternCanvas::FamilyColor(int nFamily, int nBrightWeight) const
+{
+    const int hue = RandomHue();
+    const int whiteness = RandomWhiteness();
+    return HsvToColor(FamilyHue(hue, nFamily), whiteness, Brightness(nBrightWeight));
+}
+
+COLORREF CPatternCanvas::WeightedColor(int hue, int nWhiteWeight, int nBrightWeight) const
+{
+    return HsvToColor(hue, Whiteness(nWhiteWeight), Brightness(nBrightWeight));
+}
+
 int CPatternCanvas::RandomHue() const
 {
     return m_nHue + RandomBelow(m_nHueRange) - m_nHueRange / 2;

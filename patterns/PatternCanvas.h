@@ -18,6 +18,22 @@ public:
     // Colour of a hue (degrees), whiteness and brightness (percent), honouring mono and invert.
     COLORREF HsvToColor(int hue, int whiteness, int brightness) const;
 
+    // The first slot of an element store that isInUse finds free, or -1 when every slot is taken.
+    template <class Slot, int N, class InUse>
+    static int FirstFree(const Slot (&slots)[N], InUse isInUse)
+    {
+        for (int i = 0; i < N; i++)
+            if (!isInUse(slots[i]))
+                return i;
+        return -1;
+    }
+    // The same for a store whose slots are flags, non-zero in use.
+    template <int N>
+    static int FirstFree(const int (&nActive)[N])
+    {
+        return FirstFree(nActive, [](int n) { return n != 0; });
+    }
+
     // rand() scaled to 0..n-1 (n+1..0 for negative n).
     static int RandomBelow(int n);
 
@@ -37,6 +53,10 @@ public:
     int Brightness(int nWeight) const;
     // Colour families 0, 1, 2 turn the hue by 0, 120 or 240 degrees.
     static int FamilyHue(int hue, int nFamily) { return hue + 120 * nFamily; }
+    // A colour of a family: draws hue first, whiteness second; the family turns the hue after both draws.
+    COLORREF FamilyColor(int nFamily, int nBrightWeight) const;
+    // The colour of a hue and of weights in percent of the whiteness and brightness ranges.
+    COLORREF WeightedColor(int hue, int nWhiteWeight, int nBrightWeight) const;
 
     // The element of a grid or swarm dot at pt, pushed away from the centre as the level swells it.
     RECT SwollenRect(POINT pt, int level) const;
