@@ -1,5 +1,6 @@
 // CSettingsRecord: KALVORA.INI lookup, reading and writing, and the monitor table.
 #include "app/SettingsRecord.h"
+#include "engine/Visualizer.h"
 #include "res/resource.h"
 #include <cstdlib>
 #include <vector>
@@ -16,11 +17,6 @@ CSettingsRecord::CSettingsRecord()
       m_nMonitor(0), m_nMonitors(0), m_uInputDevice(WAVE_MAPPER), m_nSensitivity(1)
 {
     ZeroMemory(m_monitors, sizeof(m_monitors));
-}
-
-int CSettingsRecord::SaneTempo(int nBpm)
-{
-    return nBpm >= 1 ? nBpm : 140;
 }
 
 void CSettingsRecord::FindSettingsFile()
@@ -66,7 +62,7 @@ void CSettingsRecord::ReadSettings()
     ReadFolder("Pattern17", m_strPattern17);
     ReadFolder("Pattern22", m_strPattern22);
     m_nDynamicUser = ReadInt("DynamicUser", 200);
-    m_nStaticUser = SaneTempo(ReadInt("StaticUser", 30));
+    m_nStaticUser = CVisualizer::SaneTempo(ReadInt("StaticUser", 30));
     int nColour = ReadInt("BackScreenColor", 0);
     m_crBackScreen = (nColour >= 0 && nColour <= 0xFFFFFF) ? (COLORREF)nColour : 0;
     ReadSoundSettings();

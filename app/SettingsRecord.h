@@ -17,8 +17,6 @@ public:
     // Fills m_monitors and m_nMonitors.
     void EnumMonitors();
 
-    // The tempo the display may divide by: values below 1 from the file become the default.
-    static int SaneTempo(int nBpm);
     // The sensitivity a file's text stands for: "1", "2", "4", "8" or "Auto"; anything else is 1.
     static int ParseSensitivity(LPCSTR pszText);
 

@@ -1,14 +1,12 @@
-// CKalvora: the display window; owns sound input, the analyser, the scheduler and all pattern state.
+// CKalvora: the display window; shows the core's picture, takes the keys and commands, places itself on monitors.
 #pragma once
 #include <afxwin.h>
-#include "patterns/PatternSet.h"
-#include "sound/MusicAnalyzer.h"
+#include "engine/Visualizer.h"
 #include "sound/SoundInput.h"
-#include "sound/InputGain.h"
 #include "engine/KvMessages.h"
 #include "engine/FrameStats.h"
 
-class CKalvora : public CFrameWnd, public CPatternCanvas
+class CKalvora : public CFrameWnd
 {
 public:
     CKalvora();
@@ -23,58 +21,34 @@ public:
     void SetMonitor(int nMonitor);
     void ClearScreen();
 
-    // Frames and the scheduler. A frame is composed at a moment of the millisecond clock: the live display's
-    // is timeGetTime, an offline render's the time of the sound block in its file.
+    // A frame of the core into the window, when a sound buffer has come since the last one.
     BOOL RenderFrame();
-    void ComposeFrame(DWORD dwNow, CDC* pDC);
-    void ChoosePattern(int nPattern, DWORD dwNow);
-    void ChooseArrange(int nMode, DWORD dwNow);
-    void CheckArrange(DWORD dwNow);
-    void NextPattern();
-    void InitPattern();
-    void ResetPatternParams();
     void ShowPatternTitle();
-    int StaticPeriod(int nMode) const;
 
     // Sound input, kept by m_capture: start and stop are the user's (and the window's) wishes.
     BOOL StartWaveIn();
     BOOL StopWaveIn();
     enum { kCaptureWatchTimer = 1 };
 
-    // The patterns, drawn from the analyser's latest values.
-    SPatternInput PatternInput() const;
-    void DrawCurrentPattern(CDC* pDC);
-
     // Tap tempo with an explicit tick count.
     void OnTap(DWORD dwTick);
 
-    // Selection
-    int m_nPattern;
-    int m_nArrange;
+    // The picture's engine: canvas, analyser, patterns and scheduler.
+    CVisualizer m_core;
     // Keyboard
     HACCEL m_hAccel;
     // Tempo
     DWORD m_dwTap[4];
     int m_nTapPos;
-    int m_nBeatPeriod;
-    // Scheduler
-    DWORD m_dwNextSwitch;
-    int m_nDynThreshold;
-    // Every pattern's state; all of it lives in the window object.
-    CPatternSet m_patterns;
     // Sound input
     CEvent m_evSound;
     CSoundInput m_capture;
-    CInputGain m_gain;        // the user's sensitivity, applied to each buffer before the analyser sees it
-    CMusicAnalyzer m_analyzer;
     // Placement
     int m_nSizeMode;
     int m_nMonitorIndex;
     RECT m_rcRestore;
     // Icon
     HICON m_hIcon;
-    // Off-screen target of an offline render, which has no window; NULL for the live display.
-    CDC* m_pOffscreenDC;
     // Frame cost and delay; records only in benchmark builds.
     CFrameStats m_stats;
 
@@ -110,7 +84,11 @@ protected:
 
 private:
     void PlaceClientRect(RECT rcClient);
-    void SelectPattern(int nPattern);
+    void UseSizeMode(int nMode);
     void AnnounceToMain(UINT msg, WPARAM wParam);
+    template <class Change>
+    BOOL WithClientDC(Change change);
+    // The core's announcement of a pattern the Arrange modes chose.
+    static void OnCoreAnnounce(void* pOwner, UINT msg, WPARAM wParam);
     static LRESULT KernelHandleCount();
 };

@@ -139,6 +139,20 @@ int CPatternCanvas::Brightness(int nWeight) const
     return m_nBrightMin + m_nBrightRange * nWeight / 100;
 }
 
+void CPatternCanvas::SetWhiteness(int nMin, int nMax)
+{
+    m_nWhiteMin = nMin;
+    m_nWhiteMax = nMax;
+    m_nWhiteRange = Range(nMin, nMax);
+}
+
+void CPatternCanvas::SetBrightness(int nMin, int nMax)
+{
+    m_nBrightMin = nMin;
+    m_nBrightMax = nMax;
+    m_nBrightRange = Range(nMin, nMax);
+}
+
 RECT CPatternCanvas::SwollenRect(POINT pt, int level) const
 {
     const int px = pt.x + ((pt.x - m_rcClient.right / 2) / 10) * level / 20;
@@ -161,24 +175,18 @@ void CPatternCanvas::LimitMaximum(int& max, int min, int& range)
 {
     if (max > 100)
         max = 100;
-    if (max <= min) {
+    if (max < min)
         max = min;
-        range = 1;
-    } else {
-        range = max - min;
-    }
+    range = Range(min, max);
 }
 
 void CPatternCanvas::LimitMinimum(int& min, int max, int& range)
 {
     if (min < 0)
         min = 0;
-    if (min >= max) {
+    if (min > max)
         min = max;
-        range = 1;
-    } else {
-        range = max - min;
-    }
+    range = Range(min, max);
 }
 
 void CPatternCanvas::StepColor(UINT nID)

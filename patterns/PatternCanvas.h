@@ -7,8 +7,8 @@
 // Size of the shared element stores used by the pattern renderers.
 enum { KV_MAX_DRAWN = 300 };
 
-// Base of the display window: the state every pattern renderer shares, and the colour commands
-// that change it. Used only on the render thread.
+// Base of the core: the state every pattern renderer shares, and the colour commands that change it.
+// Used only on the thread that draws.
 class CPatternCanvas
 {
 public:
@@ -58,6 +58,11 @@ public:
     // The colour of a hue and of weights in percent of the whiteness and brightness ranges.
     COLORREF WeightedColor(int hue, int nWhiteWeight, int nBrightWeight) const;
 
+    // A whiteness or brightness span as the colour keys would leave it: the range is maximum minus
+    // minimum, 1 where they meet.
+    void SetWhiteness(int nMin, int nMax);
+    void SetBrightness(int nMin, int nMax);
+
     // The element of a grid or swarm dot at pt, pushed away from the centre as the level swells it.
     RECT SwollenRect(POINT pt, int level) const;
 
@@ -92,6 +97,7 @@ private:
     static int LargerOf(int a, int b);
     static COLORREF SectorColor(int h, int v, int m);
     static void WrapHue(int& value);
+    static int Range(int min, int max) { return max > min ? max - min : 1; }
     static void LimitMaximum(int& max, int min, int& range);
     static void LimitMinimum(int& min, int max, int& range);
 };

@@ -276,10 +276,10 @@ TEST(AnalysisPanelWindow, NoGdiObjectsLeakOverManyFramesOnARealWindow)
 {
     CKalvora* pDisplay = new CKalvora;
     ASSERT_TRUE(pDisplay->CreateDisplay());
-    pDisplay->m_nPattern = 0;
-    pDisplay->m_patterns.m_panel.m_nGraphX = 20;
-    pDisplay->m_analyzer.m_bSilenceReset = 0;
-    pDisplay->m_analyzer.m_nLevel = 77;
+    pDisplay->m_core.m_nPattern = 0;
+    pDisplay->m_core.m_patterns.m_panel.m_nGraphX = 20;
+    pDisplay->m_core.m_analyzer.m_bSilenceReset = 0;
+    pDisplay->m_core.m_analyzer.m_nLevel = 77;
 
     pDisplay->m_evSound.SetEvent();
     pDisplay->RenderFrame();
@@ -290,12 +290,12 @@ TEST(AnalysisPanelWindow, NoGdiObjectsLeakOverManyFramesOnARealWindow)
         pDisplay->RenderFrame();
     }
     // 1001 frames drawn from column 20: the graph wrapped once and stands at column 401.
-    EXPECT_EQ(pDisplay->m_patterns.m_panel.m_nGraphX, 401);
+    EXPECT_EQ(pDisplay->m_core.m_patterns.m_panel.m_nGraphX, 401);
     EXPECT_EQ(CGdiObject::GetLiveCount(), nLive);
     if (nGdi != 0)
         EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), nGdi);
     // Without a new sound buffer no frame is drawn.
     pDisplay->RenderFrame();
-    EXPECT_EQ(pDisplay->m_patterns.m_panel.m_nGraphX, 401);
+    EXPECT_EQ(pDisplay->m_core.m_patterns.m_panel.m_nGraphX, 401);
     pDisplay->DestroyWindow();
 }

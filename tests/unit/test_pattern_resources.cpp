@@ -1,9 +1,8 @@
-// Every renderer, driven through the pattern table for a thousand frames of music-like input,
+// Every renderer, driven through the core's dispatch for a thousand frames of music-like input,
 // gives back the device context's pen and brush and leaves no GDI object behind but those the canvas keeps.
 #include <gtest/gtest.h>
 #include <memory>
-#include "patterns/PatternSet.h"
-#include "sound/MusicAnalyzer.h"
+#include "engine/Visualizer.h"
 #include "DibSurface.h"
 
 namespace {
@@ -26,27 +25,12 @@ short MusicSample(int frame, unsigned& lcg)
     return (short)(level * 128 + 64);
 }
 
-SPatternInput Input(const CMusicAnalyzer& a)
-{
-    SPatternInput in;
-    in.nLevel = a.m_nLevel;
-    in.nDelta = a.m_nDelta;
-    in.dwAvgLevel = a.m_nAvgLevel;
-    in.dwAvgDelta = a.m_nAvgDelta;
-    in.nNearLevel = a.m_nNearLevel;
-    in.nNearDelta = a.m_nNearDelta;
-    in.bSilence = a.m_bSilenceReset != 0;
-    return in;
-}
-
 TEST(PatternResources, AThousandFramesOfEachPatternLeaveGdiAsTheyFoundIt)
 {
     DibSurface surface(640, 480);
     ASSERT_TRUE(surface.Ok());
-    std::unique_ptr<CPatternCanvas> canvas(new CPatternCanvas);
-    std::unique_ptr<CPatternSet> patterns(new CPatternSet);
-    CMusicAnalyzer analyzer;
-    ::SetRect(&canvas->m_rcClient, 0, 0, 640, 480);
+    std::unique_ptr<CVisualizer> display(new CVisualizer);
+    ::SetRect(&display->m_rcClient, 0, 0, 640, 480);
     const HDC hdc = surface.DC()->GetSafeHdc();
     const HGDIOBJ hPen = ::GetCurrentObject(hdc, OBJ_PEN);
     const HGDIOBJ hBrush = ::GetCurrentObject(hdc, OBJ_BRUSH);
@@ -54,19 +38,20 @@ TEST(PatternResources, AThousandFramesOfEachPatternLeaveGdiAsTheyFoundIt)
     unsigned lcg = 1;
     for (int p = 1; p < KV_PATTERN_COUNT; p++) {
         SCOPED_TRACE(::testing::Message() << "pattern " << p);
-        patterns->Init(p, *canvas, SPatternInput());
-        surface.Fill(canvas->m_crBack);   // as a pattern change clears the screen
+        display->m_nPattern = p;
+        display->InitPattern();
+        surface.Fill(display->m_crBack);   // as a pattern change clears the screen
         const LONG nLive = CGdiObject::GetLiveCount();
         int nShown = 0;
         for (int f = 0; f < 1000; f++) {
-            analyzer.AddSample(MusicSample(f, lcg));
-            patterns->Draw(p, *canvas, Input(analyzer), surface.DC());
+            display->m_analyzer.AddSample(MusicSample(f, lcg));
+            display->DrawCurrentPattern(surface.DC());
             if (f % 8 == 0 && nShown == 0)   // on a beat, until something has been seen
-                nShown = surface.CountOther(canvas->m_crBack);
+                nShown = surface.CountOther(display->m_crBack);
         }
         // Only the pens and brushes the canvas keeps for the next frame remain, no more than it may keep.
-        EXPECT_LE(canvas->m_gdi.Count(), CGdiCache::CAPACITY + 2);
-        EXPECT_EQ(CGdiObject::GetLiveCount() - canvas->m_gdi.Count(), nLive);
+        EXPECT_LE(display->m_gdi.Count(), CGdiCache::CAPACITY + 2);
+        EXPECT_EQ(CGdiObject::GetLiveCount() - display->m_gdi.Count(), nLive);
         EXPECT_EQ(::GetCurrentObject(hdc, OBJ_PEN), hPen);
         EXPECT_EQ(::GetCurrentObject(hdc, OBJ_BRUSH), hBrush);
         // A renderer that draws nothing would pass the checks above.
