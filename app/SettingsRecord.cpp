@@ -19,6 +19,12 @@ CSettingsRecord::CSettingsRecord()
     ZeroMemory(m_monitors, sizeof(m_monitors));
 }
 
+int CSettingsRecord::SizeModeOf(UINT nID)
+{
+    static const int kModes[] = { -1, 0, 1, 2 };   // in the order of the commands: None, Normal, Half, Fit
+    return kModes[nID - ID_SIZE_NONE];
+}
+
 void CSettingsRecord::FindSettingsFile()
 {
     CString strName;

@@ -17,6 +17,8 @@ public:
     // Fills m_monitors and m_nMonitors.
     void EnumMonitors();
 
+    // The window size (m_nWindowSize) a Window menu size command stands for: -1 None, 0 Normal, 1 Half, 2 Fit.
+    static int SizeModeOf(UINT nID);
     // The sensitivity a file's text stands for: "1", "2", "4", "8" or "Auto"; anything else is 1.
     static int ParseSensitivity(LPCSTR pszText);
 

@@ -227,8 +227,7 @@ void CKalvora::OnMonitorCommand(UINT nID)
 
 void CKalvora::OnSizeCommand(UINT nID)
 {
-    static const int kModes[] = { -1, 0, 1, 2 };   // None, Normal, Half, Fit
-    int nMode = kModes[nID - ID_SIZE_NONE];
+    int nMode = CSettingsRecord::SizeModeOf(nID);
     if (nMode < 0 && theApp.m_bCtrlHidden)
         return;   // hiding both windows would leave nothing to steer with
     if (nMode != theApp.m_nWindowSize) {
