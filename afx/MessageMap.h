@@ -28,6 +28,11 @@ public: \
 #define ON_THREAD_MESSAGE(msg, fn) \
     if (hWnd == NULL && uMsg == (UINT)(msg)) { lResult = fn(wParam, lParam); return TRUE; }
 
+// Thread messages that a table passes on elsewhere: BOOL fn(UINT msg, WPARAM, LPARAM), FALSE for a message
+// the table doesn't hold.
+#define ON_THREAD_MESSAGE_RELAY(fn) \
+    if (hWnd == NULL && fn(uMsg, wParam, lParam)) { lResult = 0; return TRUE; }
+
 // Menu (HIWORD 0) and accelerator (HIWORD 1) commands. void fn()
 #define ON_COMMAND(id, fn) \
     if (uMsg == WM_COMMAND && HIWORD(wParam) <= 1 && LOWORD(wParam) == (UINT)(id)) \

@@ -14,6 +14,17 @@ CKalvoraApp theApp;
 namespace {
 // How long the render thread may take to close the display before its modal boxes are ended.
 const DWORD kModalNudgeMs = 300;
+
+// A message of the render thread and the message the control window takes it as.
+struct SRelay {
+    UINT msgThread;
+    UINT msgWindow;
+};
+const SRelay kRelays[] = {
+    { WMU_PATTERN_CHANGED, WMU_PATTERN_CHANGED },
+    { WMU_ARRANGE_CHANGED, WMU_ARRANGE_CHANGED },
+    { WMU_MAIN_COMMAND, WM_COMMAND },
+};
 }
 
 CKalvoraApp::CKalvoraApp() : m_pRenderThread(NULL), m_hRenderThread(NULL), m_dwRenderThreadId(0)
@@ -29,10 +40,8 @@ CKalvoraApp::~CKalvoraApp()
 }
 
 BEGIN_MESSAGE_MAP(CKalvoraApp, CWinApp)
-    ON_THREAD_MESSAGE(WMU_PATTERN_CHANGED, OnPatternChanged)
-    ON_THREAD_MESSAGE(WMU_ARRANGE_CHANGED, OnArrangeChanged)
     ON_THREAD_MESSAGE(WMU_TOGGLE_CTRL, OnToggleCtrl)
-    ON_THREAD_MESSAGE(WMU_MAIN_COMMAND, OnMainCommand)
+    ON_THREAD_MESSAGE_RELAY(RelayToMainWnd)
     ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
 END_MESSAGE_MAP()
 
@@ -165,28 +174,18 @@ void CKalvoraApp::StopRenderThread()
     ForgetRenderThread();
 }
 
-void CKalvoraApp::RelayToMainWnd(UINT msg, WPARAM wParam, LPARAM lParam)
+BOOL CKalvoraApp::RelayToMainWnd(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (m_pMainWnd && m_pMainWnd->m_hWnd)
-        m_pMainWnd->PostMessage(msg, wParam, lParam);
-}
-
-LRESULT CKalvoraApp::OnPatternChanged(WPARAM wParam, LPARAM lParam)
-{
-    RelayToMainWnd(WMU_PATTERN_CHANGED, wParam, lParam);
-    return 0;
-}
-
-LRESULT CKalvoraApp::OnArrangeChanged(WPARAM wParam, LPARAM lParam)
-{
-    RelayToMainWnd(WMU_ARRANGE_CHANGED, wParam, lParam);
-    return 0;
-}
-
-LRESULT CKalvoraApp::OnMainCommand(WPARAM wParam, LPARAM)
-{
-    RelayToMainWnd(WM_COMMAND, wParam, 0);
-    return 0;
+    for (const SRelay& relay : kRelays) {
+        if (relay.msgThread != msg)
+            continue;
+        // A command goes on as a menu command, which has no control window in lParam.
+        const LPARAM lPass = relay.msgWindow == WM_COMMAND ? 0 : lParam;
+        if (m_pMainWnd && m_pMainWnd->m_hWnd)
+            m_pMainWnd->PostMessage(relay.msgWindow, wParam, lPass);
+        return TRUE;
+    }
+    return FALSE;
 }
 
 LRESULT CKalvoraApp::OnToggleCtrl(WPARAM, LPARAM)

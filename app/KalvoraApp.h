@@ -44,15 +44,14 @@ public:
     DECLARE_MESSAGE_MAP()
 
 protected:
-    LRESULT OnPatternChanged(WPARAM wParam, LPARAM lParam);
-    LRESULT OnArrangeChanged(WPARAM wParam, LPARAM lParam);
+    // The render thread's announcements and commands for the control window: TRUE for one of them, posted to
+    // the control window when there is one.
+    BOOL RelayToMainWnd(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnToggleCtrl(WPARAM wParam, LPARAM lParam);
-    LRESULT OnMainCommand(WPARAM wParam, LPARAM lParam);
     void OnAppAbout();
 
 private:
     void FormDefaultIniPath();
-    void RelayToMainWnd(UINT msg, WPARAM wParam, LPARAM lParam);
     void ForgetRenderThread();
 
     HANDLE m_hRenderThread;     // our own handle: the thread object deletes itself

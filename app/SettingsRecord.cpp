@@ -1,5 +1,6 @@
 // CSettingsRecord: KALVORA.INI lookup, reading and writing, and the monitor table.
 #include "app/SettingsRecord.h"
+#include "engine/Visualizer.h"
 #include "res/resource.h"
 #include <cstdlib>
 #include <vector>
@@ -18,9 +19,10 @@ CSettingsRecord::CSettingsRecord()
     ZeroMemory(m_monitors, sizeof(m_monitors));
 }
 
-int CSettingsRecord::SaneTempo(int nBpm)
+int CSettingsRecord::SizeModeOf(UINT nID)
 {
-    return nBpm >= 1 ? nBpm : 140;
+    static const int kModes[] = { -1, 0, 1, 2 };   // in the order of the commands: None, Normal, Half, Fit
+    return kModes[nID - ID_SIZE_NONE];
 }
 
 void CSettingsRecord::FindSettingsFile()
@@ -66,7 +68,7 @@ void CSettingsRecord::ReadSettings()
     ReadFolder("Pattern17", m_strPattern17);
     ReadFolder("Pattern22", m_strPattern22);
     m_nDynamicUser = ReadInt("DynamicUser", 200);
-    m_nStaticUser = SaneTempo(ReadInt("StaticUser", 30));
+    m_nStaticUser = CVisualizer::SaneTempo(ReadInt("StaticUser", 30));
     int nColour = ReadInt("BackScreenColor", 0);
     m_crBackScreen = (nColour >= 0 && nColour <= 0xFFFFFF) ? (COLORREF)nColour : 0;
     ReadSoundSettings();

@@ -17,8 +17,8 @@ public:
     // Fills m_monitors and m_nMonitors.
     void EnumMonitors();
 
-    // The tempo the display may divide by: values below 1 from the file become the default.
-    static int SaneTempo(int nBpm);
+    // The window size (m_nWindowSize) a Window menu size command stands for: -1 None, 0 Normal, 1 Half, 2 Fit.
+    static int SizeModeOf(UINT nID);
     // The sensitivity a file's text stands for: "1", "2", "4", "8" or "Auto"; anything else is 1.
     static int ParseSensitivity(LPCSTR pszText);
 

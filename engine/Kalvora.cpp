@@ -10,13 +10,17 @@ const int kHalfWidth = 320, kHalfHeight = 240;
 }
 
 CKalvora::CKalvora()
-    : m_nPattern(-1), m_nArrange(-1), m_hAccel(NULL), m_nTapPos(0), m_nBeatPeriod(428), m_dwNextSwitch(0),
-      m_nDynThreshold(200), m_nGraphX(0), m_evSound(FALSE, FALSE), m_nSizeMode(0), m_nMonitorIndex(0),
-      m_rcRestore()
+    : m_hAccel(NULL), m_nTapPos(0), m_evSound(FALSE, FALSE), m_nSizeMode(0), m_nMonitorIndex(0), m_rcRestore()
 {
     ZeroMemory(m_dwTap, sizeof(m_dwTap));
     m_hIcon = ::LoadIconA(::GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_DISPLAY));
-    m_pOffscreenDC = NULL;
+    // The user's marks, tempo and threshold, as the main thread keeps them.
+    CVisualizer::SSettings settings;
+    settings.pnMarks = theApp.m_nPatternEnable;
+    settings.pnStaticUser = &theApp.m_nStaticUser;
+    settings.pnDynamicUser = &theApp.m_nDynamicUser;
+    m_core.SetSettings(settings);
+    m_core.SetAnnounce(OnCoreAnnounce, this);
 }
 
 CKalvora::~CKalvora()
@@ -62,17 +66,17 @@ BOOL CKalvora::CreateDisplay()
         return FALSE;
     }
     SetWindowPos(HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_SHOWWINDOW);
-    GetClientRect(&m_rcClient);
-    ResetPatternParams();
+    GetClientRect(&m_core.m_rcClient);
+    m_core.ResetPatternParams();
     // The input and sensitivity the user chose, as the main thread left them before this thread started.
     m_capture.SetDevice(theApp.m_uInputDevice, ::timeGetTime());
-    m_gain.SetMode(theApp.m_nSensitivity);
+    m_core.m_gain.SetMode(theApp.m_nSensitivity);
     if (!StartWaveIn()) {
         DestroyWindow();
         return FALSE;
     }
     SetTimer(kCaptureWatchTimer, CWaveCapture::WATCH_MS);
-    InitPattern();
+    m_core.InitPattern();
     return TRUE;
 }
 
@@ -102,7 +106,7 @@ BOOL CKalvora::OnEraseBkgnd(CDC* pDC)
 {
     RECT rc;
     GetClientRect(&rc);
-    pDC->FillSolidRect(&rc, m_crBack);
+    pDC->FillSolidRect(&rc, m_core.m_crBack);
     return TRUE;
 }
 
@@ -123,7 +127,7 @@ void CKalvora::OnGetMinMaxInfo(MINMAXINFO* pMMI)
 
 LRESULT CKalvora::OnSetBackColor(WPARAM wParam, LPARAM)
 {
-    m_crBack = (COLORREF)wParam;
+    m_core.m_crBack = (COLORREF)wParam;
     ClearScreen();
     return 0;
 }
@@ -140,14 +144,10 @@ void CKalvora::OnDestroy()
 
 void CKalvora::ClearScreen()
 {
-    if (m_pOffscreenDC) {
-        m_pOffscreenDC->FillSolidRect(&m_rcClient, m_crBack);
-        return;
-    }
     if (m_hWnd == NULL)
         return;
     CClientDC dc(this);
-    dc.FillSolidRect(&m_rcClient, m_crBack);
+    m_core.Clear(&dc);
 }
 
 void CKalvora::PlaceClientRect(RECT rc)
@@ -155,7 +155,13 @@ void CKalvora::PlaceClientRect(RECT rc)
     if (!::AdjustWindowRectEx(&rc, GetStyle(), FALSE, GetExStyle()))
         return;
     SetWindowPos(HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_SHOWWINDOW);
-    GetClientRect(&m_rcClient);
+    GetClientRect(&m_core.m_rcClient);
+}
+
+void CKalvora::UseSizeMode(int nMode)
+{
+    m_nSizeMode = nMode;
+    m_core.SetPanelScaled(nMode != 0);
 }
 
 void CKalvora::SetSizeMode(int nMode)
@@ -169,7 +175,7 @@ void CKalvora::SetSizeMode(int nMode)
         GetClientRect(&rcOrigin);
         ClientToScreen(&rcOrigin);
     }
-    m_nSizeMode = nMode;
+    UseSizeMode(nMode);
     if (nMode < 0) {
         ShowWindow(SW_HIDE);
         return;
@@ -191,7 +197,7 @@ void CKalvora::SetMonitor(int nMonitor)
     if (nMonitor == m_nMonitorIndex || nMonitor < 0 || nMonitor >= KV_MAX_MONITORS)
         return;
     if (m_nMonitorIndex == 0)
-        m_nSizeMode = 2;   // leaving the first monitor: fill the new one
+        UseSizeMode(2);   // leaving the first monitor: fill the new one
     m_nMonitorIndex = nMonitor;
     const RECT& rcMon = theApp.m_monitors[nMonitor].rc;
     int cx = (rcMon.left + rcMon.right) / 2;
@@ -221,8 +227,7 @@ void CKalvora::OnMonitorCommand(UINT nID)
 
 void CKalvora::OnSizeCommand(UINT nID)
 {
-    static const int kModes[] = { -1, 0, 1, 2 };   // None, Normal, Half, Fit
-    int nMode = kModes[nID - ID_SIZE_NONE];
+    int nMode = CSettingsRecord::SizeModeOf(nID);
     if (nMode < 0 && theApp.m_bCtrlHidden)
         return;   // hiding both windows would leave nothing to steer with
     if (nMode != theApp.m_nWindowSize) {

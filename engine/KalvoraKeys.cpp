@@ -15,7 +15,7 @@ void CKalvora::OnControlWindow()
 
 void CKalvora::OnColorCommand(UINT nID)
 {
-    StepColor(nID);
+    m_core.StepColor(nID);
 }
 
 void CKalvora::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
@@ -31,7 +31,7 @@ void CKalvora::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
         ClearScreen();
         return;
     case VK_HOME:
-        ToggleInvert();
+        m_core.ToggleInvert();
         return;
     case VK_RETURN:
         OnTap(::GetTickCount());
@@ -59,24 +59,24 @@ void CKalvora::OnTap(DWORD dwTick)
     }
     if (nCount == 0)
         return;
-    m_nBeatPeriod = (int)(dSum / nCount);
-    if (m_nBeatPeriod < kMinBeatPeriodMs)
-        m_nBeatPeriod = kMinBeatPeriodMs;
-    theApp.m_nStaticUser = 60000 / m_nBeatPeriod;
+    m_core.m_nBeatPeriod = (int)(dSum / nCount);
+    if (m_core.m_nBeatPeriod < kMinBeatPeriodMs)
+        m_core.m_nBeatPeriod = kMinBeatPeriodMs;
+    theApp.m_nStaticUser = 60000 / m_core.m_nBeatPeriod;
 }
 
 void CKalvora::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
     switch (nChar) {
     case '/':
-        m_bMono = !m_bMono;
+        m_core.m_bMono = !m_core.m_bMono;
         break;
     case '\\':
-        ToggleInvert();
+        m_core.ToggleInvert();
         ClearScreen();
         break;
     case '^':
-        m_bDrawShapes = !m_bDrawShapes;
+        m_core.m_bDrawShapes = !m_core.m_bDrawShapes;
         break;
     default:
         break;

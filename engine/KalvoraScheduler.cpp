@@ -1,22 +1,7 @@
-// CKalvora: frame composition, pattern selection and the Arrange modes that switch patterns by themselves.
+// CKalvora: frames into the window, and the pattern and Arrange requests and commands handed to the core.
 #include "engine/Kalvora.h"
 #include "app/KalvoraApp.h"
 #include "res/resource.h"
-
-namespace {
-typedef void (CKalvora::*Renderer)(CDC*);
-
-const Renderer kRenderers[KV_PATTERN_COUNT] = {
-    &CKalvora::DrawPattern0,  &CKalvora::DrawPattern1,  &CKalvora::DrawPattern2,  &CKalvora::DrawPattern3,
-    &CKalvora::DrawPattern4,  &CKalvora::DrawPattern5,  &CKalvora::DrawPattern6,  &CKalvora::DrawPattern7,
-    &CKalvora::DrawPattern8,  &CKalvora::DrawPattern9,  &CKalvora::DrawPattern10, &CKalvora::DrawPattern11,
-    &CKalvora::DrawPattern12, &CKalvora::DrawPattern13, &CKalvora::DrawPattern14, &CKalvora::DrawPattern15,
-    &CKalvora::DrawPattern16,
-};
-
-// Delta thresholds of Dynamic Soft, Norm and Hard (modes 1..3).
-const int kDynamicThreshold[4] = { 0, 200, 150, 100 };
-}
 
 BOOL CKalvora::RenderFrame()
 {
@@ -25,103 +10,9 @@ BOOL CKalvora::RenderFrame()
         return TRUE;   // no new sound since the last frame
     CClientDC dc(this);
     m_stats.FrameStart();
-    ComposeFrame(::timeGetTime(), &dc);
-    m_stats.FrameEnd(m_nPattern, m_rcClient.right);
+    m_core.ComposeFrame(::timeGetTime(), &dc);
+    m_stats.FrameEnd(m_core.m_nPattern, m_core.m_rcClient.right);
     return TRUE;
-}
-
-void CKalvora::ComposeFrame(DWORD dwNow, CDC* pDC)
-{
-    CheckArrange(dwNow);
-    pDC->SetBkMode(TRANSPARENT);
-    pDC->SetMapMode(MM_TEXT);
-    DrawCurrentPattern(pDC);
-}
-
-void CKalvora::DrawCurrentPattern(CDC* pDC)
-{
-    if (m_nPattern >= 0 && m_nPattern < KV_PATTERN_COUNT)
-        (this->*kRenderers[m_nPattern])(pDC);
-}
-
-SPatternInput CKalvora::PatternInput() const
-{
-    SPatternInput in;
-    in.nLevel = m_analyzer.m_nLevel;
-    in.nDelta = m_analyzer.m_nDelta;
-    in.dwAvgLevel = m_analyzer.m_nAvgLevel;
-    in.dwAvgDelta = m_analyzer.m_nAvgDelta;
-    in.nNearLevel = m_analyzer.m_nNearLevel;
-    in.nNearDelta = m_analyzer.m_nNearDelta;
-    in.bSilence = m_analyzer.m_bSilenceReset != 0;
-    return in;
-}
-
-int CKalvora::StaticPeriod(int nMode) const
-{
-    switch (nMode) {
-    case 5: return 1000;
-    case 6: return 5000;
-    case 7: return 10000;
-    case 8: return m_nBeatPeriod;
-    default: return 0;
-    }
-}
-
-void CKalvora::CheckArrange(DWORD dwNow)
-{
-    int nDelta = m_analyzer.m_nDelta;
-    if (m_nArrange >= 1 && m_nArrange <= 3) {
-        if (nDelta > kDynamicThreshold[m_nArrange])
-            NextPattern();
-    } else if (m_nArrange == 4) {
-        if (nDelta > m_nDynThreshold)
-            NextPattern();
-    } else if (m_nArrange >= 5 && m_nArrange <= 8) {
-        if (dwNow > m_dwNextSwitch) {
-            NextPattern();
-            m_dwNextSwitch = dwNow + (DWORD)StaticPeriod(m_nArrange);
-        }
-    }
-}
-
-void CKalvora::NextPattern()
-{
-    // Right clicks on the main thread mark and unmark patterns meanwhile: the choice is made on one
-    // reading of the marks, so that the count and the walks below agree.
-    BOOL bMarked[KV_PATTERN_COUNT] = { FALSE };
-    int nMarked = 0;
-    for (int i = 1; i < KV_PATTERN_COUNT; i++) {
-        bMarked[i] = theApp.m_nPatternEnable[i] > 0;
-        if (bMarked[i])
-            nMarked++;
-    }
-    int p = m_nPattern;
-    if (nMarked == 1) {
-        for (int i = 1; i < KV_PATTERN_COUNT; i++)
-            if (bMarked[i])
-                p = i;
-    } else {
-        // Candidates: the marked patterns, or all sixteen when none is marked. One draw slot
-        // fewer than candidates, since the current pattern is skipped in the walk.
-        BOOL bWantMarked = nMarked >= 2;
-        int nCandidates = bWantMarked ? nMarked : KV_PATTERN_COUNT - 1;
-        int r = RandomBelow(nCandidates - 1);
-        int nWalk = 0;
-        for (int i = 1; i < KV_PATTERN_COUNT; i++) {
-            if (bMarked[i] != bWantMarked || i == m_nPattern)
-                continue;
-            if (nWalk++ == r) {
-                p = i;
-                break;
-            }
-        }
-    }
-    m_nPattern = p;
-    ClearScreen();
-    InitPattern();
-    ShowPatternTitle();
-    AnnounceToMain(WMU_PATTERN_CHANGED, (WPARAM)p);
 }
 
 void CKalvora::AnnounceToMain(UINT msg, WPARAM wParam)
@@ -129,99 +20,62 @@ void CKalvora::AnnounceToMain(UINT msg, WPARAM wParam)
     ::PostThreadMessageA(theApp.m_nThreadID, msg, wParam, 0);
 }
 
-void CKalvora::SelectPattern(int nPattern)
+void CKalvora::OnCoreAnnounce(void* pOwner, UINT msg, WPARAM wParam)
 {
-    m_nPattern = nPattern;
-    ClearScreen();
-    InitPattern();
-    ShowPatternTitle();
+    CKalvora* pDisplay = static_cast<CKalvora*>(pOwner);
+    if (msg == WMU_PATTERN_CHANGED)
+        pDisplay->ShowPatternTitle();
+    pDisplay->AnnounceToMain(msg, wParam);
+}
+
+// A windowless display (the tests') has nothing to clear: the core then gets no device context.
+template <class Change>
+BOOL CKalvora::WithClientDC(Change change)
+{
+    if (m_hWnd == NULL)
+        return change((CDC*)NULL);
+    CClientDC dc(this);
+    return change((CDC*)&dc);
 }
 
 LRESULT CKalvora::OnSelectPattern(WPARAM wParam, LPARAM)
 {
-    ChoosePattern((int)wParam, ::timeGetTime());
+    const DWORD dwNow = ::timeGetTime();
+    if (WithClientDC([&](CDC* pDC) { return m_core.ChoosePattern((int)wParam, dwNow, pDC); }))
+        ShowPatternTitle();
     return 0;
-}
-
-void CKalvora::ChoosePattern(int p, DWORD dwNow)
-{
-    if (p < 0 || p >= KV_PATTERN_COUNT || p == m_nPattern)
-        return;
-    m_dwNextSwitch = dwNow + (DWORD)StaticPeriod(m_nArrange);
-    SelectPattern(p);
 }
 
 void CKalvora::OnPatternCommand(UINT nID)
 {
     int p = (int)(nID - ID_PATTERN_FIRST);
-    if (p >= KV_PATTERN_COUNT || p == m_nPattern)
+    if (p >= KV_PATTERN_COUNT || p == m_core.m_nPattern)
         return;
-    SelectPattern(p);
+    WithClientDC([&](CDC* pDC) {
+        m_core.SelectPattern(p, pDC);
+        return TRUE;
+    });
+    ShowPatternTitle();
     AnnounceToMain(WMU_PATTERN_CHANGED, (WPARAM)p);
 }
 
 LRESULT CKalvora::OnSetArrange(WPARAM wParam, LPARAM)
 {
-    ChooseArrange((int)wParam, ::timeGetTime());
+    m_core.ChooseArrange((int)wParam, ::timeGetTime());
     return 0;
-}
-
-void CKalvora::ChooseArrange(int nMode, DWORD dwNow)
-{
-    // Reloaded every time: this is how the Arrange user dialog's values reach the display.
-    m_nBeatPeriod = (int)(60000u / (unsigned)CSettingsRecord::SaneTempo(theApp.m_nStaticUser));
-    m_nDynThreshold = theApp.m_nDynamicUser;
-    if (nMode == m_nArrange)
-        return;
-    m_nArrange = nMode;
-    m_dwNextSwitch = dwNow + (DWORD)StaticPeriod(nMode);
 }
 
 void CKalvora::OnArrangeCommand(UINT nID)
 {
     int nMode = (int)(nID - ID_ARRANGE_FIRST);
-    if (nMode == m_nArrange)
-        return;
-    m_nArrange = nMode;
-    m_dwNextSwitch = ::timeGetTime() + (DWORD)StaticPeriod(nMode);
-    AnnounceToMain(WMU_ARRANGE_CHANGED, (WPARAM)nMode);
-}
-
-void CKalvora::InitPattern()
-{
-    m_gdi.Release();   // the last pattern's pens and brushes: a new pattern has colours of its own
-    const SPatternInput in = PatternInput();
-    switch (m_nPattern) {
-    case 0: m_nGraphX = 20; break;
-    case 1: m_orbit.InitPattern1(*this, in); break;
-    case 2: m_orbit.InitPattern2(*this, in); break;
-    case 3: m_dots.InitPattern3(*this, in); break;
-    case 4: m_dots.InitPattern4(*this, in); break;
-    case 5: m_grid.InitPattern5(*this, in); break;
-    case 6: m_grid.InitPattern6(*this, in); break;
-    case 7: m_stars.InitPattern7(*this, in); break;
-    case 8: m_stars.InitPattern8(*this, in); break;
-    case 9: m_sinking.InitPattern9(*this, in); break;
-    case 10: m_sinking.InitPattern10(*this, in); break;
-    case 11: m_swarm.InitPattern11(*this, in); break;
-    case 12: m_swarm.InitPattern12(*this, in); break;
-    case 13: m_lattice.InitPattern13(*this, in); break;
-    case 14: m_lattice.InitPattern14(*this, in); break;
-    case 15: m_bubbles.InitPattern15(*this, in); break;
-    case 16: m_flyers.InitPattern16(*this, in); break;
-    default: break;
-    }
-}
-
-void CKalvora::ResetPatternParams()
-{
-    m_nGraphX = 0;
+    if (m_core.SetArrange(nMode, ::timeGetTime()))
+        AnnounceToMain(WMU_ARRANGE_CHANGED, (WPARAM)nMode);
 }
 
 void CKalvora::ShowPatternTitle()
 {
     CString str;
-    str.Format("Pattern%d", m_nPattern);
+    str.Format("Pattern%d", m_core.m_nPattern);
     if (m_hWnd)
         SetWindowText(str);
 }

@@ -1,4 +1,4 @@
-// CKalvora: sound input handlers, forwarded to the capture; each buffer taken feeds the analyser and allows a frame.
+// CKalvora: sound input handlers, forwarded to the capture; each buffer taken feeds the core and allows a frame.
 #include "engine/Kalvora.h"
 #include "app/KalvoraApp.h"
 
@@ -24,8 +24,7 @@ LRESULT CKalvora::OnWimData(WPARAM wParam, LPARAM lParam)
 {
     short samples[CMusicAnalyzer::BUFFER_SAMPLES];
     if (m_capture.OnWimData((HWAVEIN)wParam, (WAVEHDR*)lParam, samples)) {
-        m_gain.Apply(samples, CMusicAnalyzer::BUFFER_SAMPLES);
-        m_analyzer.AddBuffer(samples);
+        m_core.AddBuffer(samples);
         m_evSound.SetEvent();
         m_stats.BufferArrived();
     }
@@ -57,7 +56,7 @@ LRESULT CKalvora::OnQueryCounts(WPARAM wParam, LPARAM)
 {
     switch (wParam) {
     case KV_COUNT_GDI_OBJECTS:
-        return CGdiObject::GetLiveCount() - m_gdi.Count();
+        return CGdiObject::GetLiveCount() - m_core.m_gdi.Count();
     case KV_COUNT_WAVE_BLOCKS:
         return CWaveCapture::GetLiveBlocks();
     case KV_COUNT_ABANDONED_BLOCKS:
@@ -93,7 +92,7 @@ LRESULT CKalvora::OnSetInput(WPARAM wParam, LPARAM)
 
 LRESULT CKalvora::OnSetSensitivity(WPARAM wParam, LPARAM)
 {
-    m_gain.SetMode((int)wParam);
+    m_core.m_gain.SetMode((int)wParam);
     return 0;
 }
 

@@ -9,20 +9,30 @@
 namespace {
 // Upper bound on one sleep; the quit event and new messages wake the loop at once anyway.
 const DWORD kIdleWaitMs = 100;
+
+// A request of the main thread and the message the display takes it as.
+struct SRelay {
+    UINT msgRequest;
+    UINT msgDisplay;
+};
+const SRelay kRelays[] = {
+    { WMU_SELECT_PATTERN, WMU_SELECT_PATTERN },
+    { WMU_SET_ARRANGE, WMU_SET_ARRANGE },
+    { WMU_FORWARD_KEY, WM_KEYDOWN },
+    { WMU_SET_BACKCOLOR, WMU_SET_BACKCOLOR },
+    { WMU_PAUSE, WMU_PAUSE },
+    { WMU_FORWARD_COMMAND, WM_COMMAND },
+    { WMU_SET_INPUT, WMU_SET_INPUT },
+    { WMU_SET_SENSITIVITY, WMU_SET_SENSITIVITY },
+};
 }
 
 CProThread::CProThread() : m_pDisplay(NULL), m_bPaused(FALSE) {}
 
 BEGIN_MESSAGE_MAP(CProThread, CWinThread)
-    ON_THREAD_MESSAGE(WMU_SELECT_PATTERN, OnSelectPattern)
-    ON_THREAD_MESSAGE(WMU_SET_ARRANGE, OnSetArrange)
-    ON_THREAD_MESSAGE(WMU_FORWARD_KEY, OnForwardKey)
     ON_THREAD_MESSAGE(WMU_PLACE_DISPLAY, OnPlaceDisplay)
-    ON_THREAD_MESSAGE(WMU_SET_BACKCOLOR, OnSetBackColor)
     ON_THREAD_MESSAGE(WMU_PAUSE, OnPause)
-    ON_THREAD_MESSAGE(WMU_FORWARD_COMMAND, OnForwardCommand)
-    ON_THREAD_MESSAGE(WMU_SET_INPUT, OnSetInput)
-    ON_THREAD_MESSAGE(WMU_SET_SENSITIVITY, OnSetSensitivity)
+    ON_THREAD_MESSAGE_RELAY(RelayToDisplay)
 END_MESSAGE_MAP()
 
 BOOL CProThread::InitInstance()
@@ -94,28 +104,16 @@ int CProThread::ExitInstance()
     return CWinThread::ExitInstance();
 }
 
-void CProThread::Relay(UINT msg, WPARAM wParam, LPARAM lParam)
+BOOL CProThread::RelayToDisplay(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (Display())
-        m_pDisplay->PostMessage(msg, wParam, lParam);
-}
-
-LRESULT CProThread::OnSelectPattern(WPARAM wParam, LPARAM lParam)
-{
-    Relay(WMU_SELECT_PATTERN, wParam, lParam);
-    return 0;
-}
-
-LRESULT CProThread::OnSetArrange(WPARAM wParam, LPARAM lParam)
-{
-    Relay(WMU_SET_ARRANGE, wParam, lParam);
-    return 0;
-}
-
-LRESULT CProThread::OnForwardKey(WPARAM wParam, LPARAM lParam)
-{
-    Relay(WM_KEYDOWN, wParam, lParam);
-    return 0;
+    for (const SRelay& relay : kRelays) {
+        if (relay.msgRequest != msg)
+            continue;
+        if (Display())
+            m_pDisplay->PostMessage(relay.msgDisplay, wParam, lParam);
+        return TRUE;
+    }
+    return FALSE;
 }
 
 LRESULT CProThread::OnPlaceDisplay(WPARAM wParam, LPARAM lParam)
@@ -129,33 +127,9 @@ LRESULT CProThread::OnPlaceDisplay(WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-LRESULT CProThread::OnSetBackColor(WPARAM wParam, LPARAM lParam)
-{
-    Relay(WMU_SET_BACKCOLOR, wParam, lParam);
-    return 0;
-}
-
 LRESULT CProThread::OnPause(WPARAM wParam, LPARAM lParam)
 {
     m_bPaused = (BOOL)wParam;
-    Relay(WMU_PAUSE, wParam, lParam);
-    return 0;
-}
-
-LRESULT CProThread::OnForwardCommand(WPARAM wParam, LPARAM lParam)
-{
-    Relay(WM_COMMAND, wParam, lParam);
-    return 0;
-}
-
-LRESULT CProThread::OnSetInput(WPARAM wParam, LPARAM lParam)
-{
-    Relay(WMU_SET_INPUT, wParam, lParam);
-    return 0;
-}
-
-LRESULT CProThread::OnSetSensitivity(WPARAM wParam, LPARAM lParam)
-{
-    Relay(WMU_SET_SENSITIVITY, wParam, lParam);
+    RelayToDisplay(WMU_PAUSE, wParam, lParam);
     return 0;
 }

@@ -19,20 +19,15 @@ public:
     DECLARE_MESSAGE_MAP()
 
 protected:
-    LRESULT OnSelectPattern(WPARAM wParam, LPARAM lParam);
-    LRESULT OnSetArrange(WPARAM wParam, LPARAM lParam);
-    LRESULT OnForwardKey(WPARAM wParam, LPARAM lParam);
+    // The main thread's requests that the display takes as they come: TRUE for one of them, posted to the
+    // display when there is one.
+    BOOL RelayToDisplay(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnPlaceDisplay(WPARAM wParam, LPARAM lParam);
-    LRESULT OnSetBackColor(WPARAM wParam, LPARAM lParam);
     LRESULT OnPause(WPARAM wParam, LPARAM lParam);
-    LRESULT OnForwardCommand(WPARAM wParam, LPARAM lParam);
-    LRESULT OnSetInput(WPARAM wParam, LPARAM lParam);
-    LRESULT OnSetSensitivity(WPARAM wParam, LPARAM lParam);
 
 private:
     // The display, or NULL once its window is gone (the framework clears the main window then).
     CKalvora* Display();
-    void Relay(UINT msg, WPARAM wParam, LPARAM lParam);
     // A frame when a buffer is waiting for one and the display isn't paused.
     void DrawOwedFrame();
     // One idle turn: a frame when allowed, then the quit check.

@@ -10,7 +10,6 @@ namespace {
 const int kIcon = 33;          // pattern icon size
 const int kArrangeW = 49;      // Arrange button width
 const int kArrangeH = 33;
-const int kSizeModes[] = { -1, 0, 1, 2 };   // None, Normal, Half, Fit by command order
 const int kWindowMenu = 4;     // File, Pattern, Arrange, Sound, Window
 }
 
@@ -336,7 +335,7 @@ void CCtrlWindow::OnMonitorCommand(UINT nID)
 
 void CCtrlWindow::OnSizeCommand(UINT nID)
 {
-    int nMode = kSizeModes[nID - ID_SIZE_NONE];
+    int nMode = CSettingsRecord::SizeModeOf(nID);
     if (nMode == theApp.m_nWindowSize)
         return;
     theApp.m_nWindowSize = nMode;
@@ -390,7 +389,7 @@ void CCtrlWindow::OnUpdateMonitor(CCmdUI* pCmdUI)
 
 void CCtrlWindow::OnUpdateSize(CCmdUI* pCmdUI)
 {
-    pCmdUI->SetCheck(kSizeModes[pCmdUI->m_nID - ID_SIZE_NONE] == theApp.m_nWindowSize);
+    pCmdUI->SetCheck(CSettingsRecord::SizeModeOf(pCmdUI->m_nID) == theApp.m_nWindowSize);
 }
 
 void CCtrlWindow::OnUpdateControlWindow(CCmdUI* pCmdUI)

@@ -8,14 +8,6 @@ const int kReleaseDelta = 30;   // a delta above this releases one bubble
 const int kMargin = 50;         // bubbles this far beyond an edge are still in flight
 }
 
-int CBubblePattern::FirstFree() const
-{
-    for (int i = 0; i < BUBBLES; i++)
-        if (!m_nActive[i])
-            return i;
-    return -1;
-}
-
 // The second velocity is drawn again until it differs from the first, so no bubble stands still.
 void CBubblePattern::DrawVelocities(int i, double dScale)
 {
@@ -39,7 +31,7 @@ void CBubblePattern::InitPattern15(CPatternCanvas& cv, const SPatternInput& in)
 void CBubblePattern::SprayFirst(const CPatternCanvas& cv)
 {
     for (int n = 0; n < FIRST_SPRAY; n++) {
-        const int i = FirstFree();
+        const int i = CPatternCanvas::FirstFree(m_nActive);
         if (i < 0)
             return;
         m_nActive[i] = 1;
@@ -57,7 +49,7 @@ void CBubblePattern::SprayFirst(const CPatternCanvas& cv)
 // From where the emitter was placed in the frame before.
 void CBubblePattern::Release(const CPatternCanvas& cv, int L)
 {
-    const int i = FirstFree();
+    const int i = CPatternCanvas::FirstFree(m_nActive);
     if (i < 0)
         return;   // 100 in flight
     m_nActive[i] = 1;
@@ -112,7 +104,7 @@ void CBubblePattern::DrawPattern15(CPatternCanvas& cv, const SPatternInput& in, 
             m_nBrightWeight[i] += 5;
         const int x = (int)m_dX[i], y = (int)m_dY[i], r = (int)m_dRadius[i];
         const RECT rc = { x - r, y - r, x + r, y + r };
-        frame.UseColor(cv.HsvToColor(m_nHue[i], cv.Whiteness(m_nWhiteWeight[i]), cv.Brightness(m_nBrightWeight[i])));
+        frame.UseColor(cv.WeightedColor(m_nHue[i], m_nWhiteWeight[i], m_nBrightWeight[i]));
         frame.Draw(rc, cv.m_rcDrawn[i]);
     }
 }

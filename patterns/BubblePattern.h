@@ -28,7 +28,6 @@ public:
     double m_dEmitterAngle = 0;
 
 private:
-    int FirstFree() const;
     void DrawVelocities(int i, double dScale);
     void Release(const CPatternCanvas& cv, int level);
     void SprayFirst(const CPatternCanvas& cv);

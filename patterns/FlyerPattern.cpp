@@ -55,7 +55,7 @@ void CFlyerPattern::MoveAndDraw(SFlyerSlot& f, CPatternCanvas& cv, CDC* pDC)
     if (!cv.m_bDrawShapes) {
         pDC->FillSolidRect(&cv.m_rcClient, cv.m_crBack);   // shapes off: the screen empties
     } else {
-        const COLORREF cr = cv.HsvToColor(f.nHue, cv.Whiteness(f.nWhiteWeight), cv.Brightness(f.nBrightWeight));
+        const COLORREF cr = cv.WeightedColor(f.nHue, f.nWhiteWeight, f.nBrightWeight);
         cv.m_gdi.Reserve(2);
         CGdiObject* pPen = cv.m_gdi.Pen(PS_SOLID, 1, cr);
         CGdiObject* pBrush = cv.m_gdi.SolidBrush(cr);
@@ -73,10 +73,8 @@ void CFlyerPattern::Launch(const CPatternCanvas& cv, int L)
     const int W = cv.m_rcClient.right, H = cv.m_rcClient.bottom;
     const int nAttempts = L / 10 + 1;
     for (int n = 0; n < nAttempts; n++) {
-        int i = 0;
-        while (i < SLOTS && m_slot[i].nActive)
-            i++;
-        if (i == SLOTS)
+        const int i = CPatternCanvas::FirstFree(m_slot, [](const SFlyerSlot& s) { return s.nActive != 0; });
+        if (i < 0)
             continue;
         SFlyerSlot& f = m_slot[i];
         const int side = CPatternCanvas::RandomBelow(4);

@@ -7,15 +7,6 @@ const int kSharpDelta = 50;   // a delta above this slides the grid and scatters
 const int kVelocitySpan = 10; // velocities are whole numbers from -5 to 4
 }
 
-// Hue first here, then whiteness; the family turns the hue after both draws.
-COLORREF CGridPatterns::FamilyColor(const CPatternCanvas& cv, int nPulse, int nFamily)
-{
-    const int hue = cv.RandomHue();
-    const int whiteness = cv.RandomWhiteness();
-    const int brightness = cv.Brightness(nPulse);
-    return cv.HsvToColor(CPatternCanvas::FamilyHue(hue, nFamily), whiteness, brightness);
-}
-
 // Erase, store and draw dot by dot, each dot shown swollen about the centre.
 void CGridPatterns::DrawSwollen(CPatternCanvas& cv, int nDots, int level, CDC* pDC, COLORREF cr)
 {
@@ -72,7 +63,7 @@ void CGridPatterns::DrawPattern5(CPatternCanvas& cv, const SPatternInput& in, CD
 {
     const int L = in.nLevel;
     CPatternCanvas::UpdatePulseOrSilence(m_grid.nPulse, L);
-    DrawSwollen(cv, m_grid.nCount, L, pDC, FamilyColor(cv, m_grid.nPulse, m_grid.nFamily));
+    DrawSwollen(cv, m_grid.nCount, L, pDC, cv.FamilyColor(m_grid.nFamily, m_grid.nPulse));
     if (in.nDelta > kSharpDelta) {
         m_grid.nDirection = CPatternCanvas::RandomBelow(16);
         m_grid.nSpeed = CPatternCanvas::RandomBelow((int)(in.dwAvgDelta >> 1)) + 1;
@@ -114,7 +105,7 @@ void CGridPatterns::DrawPattern6(CPatternCanvas& cv, const SPatternInput& in, CD
 {
     const int L = in.nLevel;
     CPatternCanvas::UpdatePulseOrSilence(m_swarm.nPulse, L);
-    DrawSwollen(cv, SWARM_DOTS, L, pDC, FamilyColor(cv, m_swarm.nPulse, m_swarm.nFamily));
+    DrawSwollen(cv, SWARM_DOTS, L, pDC, cv.FamilyColor(m_swarm.nFamily, m_swarm.nPulse));
     if (in.nDelta > kSharpDelta) {
         m_swarm.nFamily = CPatternCanvas::RandomBelow(3);
         for (int i = 0; i < SWARM_DOTS; i++)

@@ -36,7 +36,6 @@ public:
     } m_swarm;
 
 private:
-    static COLORREF FamilyColor(const CPatternCanvas& cv, int nPulse, int nFamily);
     static void DrawSwollen(CPatternCanvas& cv, int nDots, int level, CDC* pDC, COLORREF cr);
     void LayGrid(CPatternCanvas& cv);
     void SlideGrid(CPatternCanvas& cv);

@@ -60,7 +60,7 @@ void CLatticePatterns::DrawPattern13(CPatternCanvas& cv, const SPatternInput& in
     SlideLattice(v);
     // The zero-wide draw adds nothing but keeps its place in the random sequence.
     const int hue = m_lattice.nHue + CPatternCanvas::RandomBelow(0);
-    frame.UseColor(cv.HsvToColor(hue, cv.Whiteness(m_lattice.nWhiteWeight), cv.Brightness(m_lattice.nBrightWeight)));
+    frame.UseColor(cv.WeightedColor(hue, m_lattice.nWhiteWeight, m_lattice.nBrightWeight));
     int k = 0;
     for (int r = 0; r < m_lattice.nRows; r++) {
         for (int c = 0; c < m_lattice.nColumns; c++) {
@@ -101,7 +101,7 @@ void CLatticePatterns::PlaceBar(int i, const CPatternCanvas& cv, BOOL bRenewal, 
 void CLatticePatterns::DrawBar(int i, CPatternCanvas& cv, int L, CPatternFrame& frame)
 {
     const int hue = m_bars.nHue[i] + CPatternCanvas::RandomBelow(0);
-    frame.UseColor(cv.HsvToColor(hue, cv.Whiteness(m_bars.nWhiteWeight[i]), cv.Brightness(m_bars.nBrightWeight[i])));
+    frame.UseColor(cv.WeightedColor(hue, m_bars.nWhiteWeight[i], m_bars.nBrightWeight[i]));
     const int nDots = m_bars.nDots[i];
     const double c = cos(m_bars.dAngle[i]), s = sin(m_bars.dAngle[i]);
     const int h = L / 15;

@@ -107,6 +107,18 @@ COLORREF CPatternCanvas::PickPatternColor(int pulse) const
     return HsvToColor(hue, whiteness, brightness);
 }
 
+COLORREF CPatternCanvas::FamilyColor(int nFamily, int nBrightWeight) const
+{
+    const int hue = RandomHue();
+    const int whiteness = RandomWhiteness();
+    return HsvToColor(FamilyHue(hue, nFamily), whiteness, Brightness(nBrightWeight));
+}
+
+COLORREF CPatternCanvas::WeightedColor(int hue, int nWhiteWeight, int nBrightWeight) const
+{
+    return HsvToColor(hue, Whiteness(nWhiteWeight), Brightness(nBrightWeight));
+}
+
 int CPatternCanvas::RandomHue() const
 {
     return m_nHue + RandomBelow(m_nHueRange) - m_nHueRange / 2;
@@ -125,6 +137,20 @@ int CPatternCanvas::Whiteness(int nWeight) const
 int CPatternCanvas::Brightness(int nWeight) const
 {
     return m_nBrightMin + m_nBrightRange * nWeight / 100;
+}
+
+void CPatternCanvas::SetWhiteness(int nMin, int nMax)
+{
+    m_nWhiteMin = nMin;
+    m_nWhiteMax = nMax;
+    m_nWhiteRange = Range(nMin, nMax);
+}
+
+void CPatternCanvas::SetBrightness(int nMin, int nMax)
+{
+    m_nBrightMin = nMin;
+    m_nBrightMax = nMax;
+    m_nBrightRange = Range(nMin, nMax);
 }
 
 RECT CPatternCanvas::SwollenRect(POINT pt, int level) const
@@ -149,24 +175,18 @@ void CPatternCanvas::LimitMaximum(int& max, int min, int& range)
 {
     if (max > 100)
         max = 100;
-    if (max <= min) {
+    if (max < min)
         max = min;
-        range = 1;
-    } else {
-        range = max - min;
-    }
+    range = Range(min, max);
 }
 
 void CPatternCanvas::LimitMinimum(int& min, int max, int& range)
 {
     if (min < 0)
         min = 0;
-    if (min >= max) {
+    if (min > max)
         min = max;
-        range = 1;
-    } else {
-        range = max - min;
-    }
+    range = Range(min, max);
 }
 
 void CPatternCanvas::StepColor(UINT nID)

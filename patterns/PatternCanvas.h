@@ -7,8 +7,8 @@
 // Size of the shared element stores used by the pattern renderers.
 enum { KV_MAX_DRAWN = 300 };
 
-// Base of the display window: the state every pattern renderer shares, and the colour commands
-// that change it. Used only on the render thread.
+// Base of the core: the state every pattern renderer shares, and the colour commands that change it.
+// Used only on the thread that draws.
 class CPatternCanvas
 {
 public:
@@ -17,6 +17,22 @@ public:
 
     // Colour of a hue (degrees), whiteness and brightness (percent), honouring mono and invert.
     COLORREF HsvToColor(int hue, int whiteness, int brightness) const;
+
+    // The first slot of an element store that isInUse finds free, or -1 when every slot is taken.
+    template <class Slot, int N, class InUse>
+    static int FirstFree(const Slot (&slots)[N], InUse isInUse)
+    {
+        for (int i = 0; i < N; i++)
+            if (!isInUse(slots[i]))
+                return i;
+        return -1;
+    }
+    // The same for a store whose slots are flags, non-zero in use.
+    template <int N>
+    static int FirstFree(const int (&nActive)[N])
+    {
+        return FirstFree(nActive, [](int n) { return n != 0; });
+    }
 
     // rand() scaled to 0..n-1 (n+1..0 for negative n).
     static int RandomBelow(int n);
@@ -37,6 +53,15 @@ public:
     int Brightness(int nWeight) const;
     // Colour families 0, 1, 2 turn the hue by 0, 120 or 240 degrees.
     static int FamilyHue(int hue, int nFamily) { return hue + 120 * nFamily; }
+    // A colour of a family: draws hue first, whiteness second; the family turns the hue after both draws.
+    COLORREF FamilyColor(int nFamily, int nBrightWeight) const;
+    // The colour of a hue and of weights in percent of the whiteness and brightness ranges.
+    COLORREF WeightedColor(int hue, int nWhiteWeight, int nBrightWeight) const;
+
+    // A whiteness or brightness span as the colour keys would leave it: the range is maximum minus
+    // minimum, 1 where they meet.
+    void SetWhiteness(int nMin, int nMax);
+    void SetBrightness(int nMin, int nMax);
 
     // The element of a grid or swarm dot at pt, pushed away from the centre as the level swells it.
     RECT SwollenRect(POINT pt, int level) const;
@@ -72,6 +97,7 @@ private:
     static int LargerOf(int a, int b);
     static COLORREF SectorColor(int h, int v, int m);
     static void WrapHue(int& value);
+    static int Range(int min, int max) { return max > min ? max - min : 1; }
     static void LimitMaximum(int& max, int min, int& range);
     static void LimitMinimum(int& min, int max, int& range);
 };

@@ -5,6 +5,7 @@
 // Copied from the analyser once per frame, so a renderer never reaches into the sound code.
 struct SPatternInput
 {
+    DWORD dwCount = 0;       // buffers since the last silent one, this one included
     int nLevel = 0;          // 0..255, loudness of the latest sound buffer
     int nDelta = 0;          // change of the level from the buffer before
     DWORD dwAvgLevel = 0;    // means since the last silent buffer

@@ -26,10 +26,7 @@ void CSinkingPatterns::PlaceDisc(const CPatternCanvas& cv, int L)
     const int j = m_trail.nNext;
     m_trail.dX[j] = CPatternCanvas::RandomBelow(cv.m_rcClient.right);
     m_trail.dHeight[j] = cv.m_rcClient.bottom * L / 255;
-    const int hue = cv.RandomHue();
-    const int whiteness = cv.RandomWhiteness();
-    const int brightness = cv.Brightness(L * 100 / 255);
-    m_trail.crDisc[j] = cv.HsvToColor(CPatternCanvas::FamilyHue(hue, m_trail.nFamily), whiteness, brightness);
+    m_trail.crDisc[j] = cv.FamilyColor(m_trail.nFamily, L * 100 / 255);
 }
 
 void CSinkingPatterns::SinkDiscs(const RECT& rc)

@@ -113,10 +113,7 @@ void CStarPatterns::LaunchBall(int i, const CPatternCanvas& cv, int L)
     const int nRise = CPatternCanvas::RandomBelow(n);
     m_fountain.dVelY[i] = -(nRise * g);
     m_fountain.nActive[i] = 1;
-    const int hue = cv.RandomHue();
-    const int whiteness = cv.RandomWhiteness();
-    const int brightness = cv.Brightness(L);
-    m_fountain.crBall[i] = cv.HsvToColor(CPatternCanvas::FamilyHue(hue, m_fountain.nFamily), whiteness, brightness);
+    m_fountain.crBall[i] = cv.FamilyColor(m_fountain.nFamily, L);
 }
 
 void CStarPatterns::FlyBall(int i, const RECT& rc, DWORD dwAvgLevel)

@@ -101,10 +101,8 @@ void CSwarmCometPatterns::InitPattern12(CPatternCanvas&, const SPatternInput&)
 // Into the first free slot, from a random edge, heading straight across.
 void CSwarmCometPatterns::LaunchComet(CPatternCanvas& cv)
 {
-    int i = 0;
-    while (i < COMETS && m_comets.nActive[i])
-        i++;
-    if (i == COMETS)
+    const int i = CPatternCanvas::FirstFree(m_comets.nActive);
+    if (i < 0)
         return;   // all in flight
     m_comets.nActive[i] = 1;
     POINT& pt = cv.m_ptItem[i];

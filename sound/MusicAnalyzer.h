@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-// Owned by the display window and fed on the render thread; its readers read the fields directly.
+// Owned by the core and fed on the thread that draws; its readers read the fields directly.
 class CMusicAnalyzer
 {
 public:

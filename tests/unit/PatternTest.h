@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <memory>
-#include "patterns/Patterns.h"
+#include "patterns/PatternSet.h"
 #include "patterns/PatternFrame.h"
 #include "DibSurface.h"
 

@@ -28,15 +28,15 @@ const BarRow kDeltaRow = { "Delta", 90, kCyan, 180, 0 };
 const BarRow kAvgLevelRow = { "Average level", 110, kRed, 0, 0 };
 const BarRow kAvgDeltaRow = { "Average delta", 130, kGreen, 120, 0 };
 
-// A windowless display drawing into a top-down 32-bit DIB section through a memory DC.
+// The panel and its canvas, drawing into a top-down 32-bit DIB section through a memory DC.
 class AnalysisPanel : public ::testing::Test
 {
 protected:
-    void SetUp() override { MakeSurface(640, 480, 0); }
+    void SetUp() override { MakeSurface(640, 480, FALSE); }
 
     void TearDown() override { FreeSurface(); }
 
-    void MakeSurface(int cx, int cy, int nSizeMode)
+    void MakeSurface(int cx, int cy, BOOL bScaled)
     {
         FreeSurface();
         m_cx = cx;
@@ -55,16 +55,18 @@ protected:
         m_hOldBitmap = ::SelectObject(m_hMemDC, m_hBitmap);
         m_dc.Attach(m_hMemDC);
         m_dc.SetBkMode(TRANSPARENT);   // as the frame composer hands the context over
-        m_display.reset(new CKalvora);
-        ::SetRect(&m_display->m_rcClient, 0, 0, cx, cy);
-        m_display->m_nSizeMode = nSizeMode;
-        m_display->m_nGraphX = 20;
+        m_cv.reset(new CPatternCanvas);
+        m_panel.reset(new CAnalysisPanel);
+        ::SetRect(&m_cv->m_rcClient, 0, 0, cx, cy);
+        m_panel->m_bScaled = bScaled;
+        m_panel->m_nGraphX = 20;
         Fill(kUntouched);
     }
 
     void FreeSurface()
     {
-        m_display.reset();
+        m_panel.reset();
+        m_cv.reset();
         if (m_hMemDC) {
             m_dc.Detach();
             ::SelectObject(m_hMemDC, m_hOldBitmap);
@@ -93,22 +95,21 @@ protected:
 
     void SetValues(int level, int delta, int avgLevel, int avgDelta)
     {
-        CMusicAnalyzer& a = m_display->m_analyzer;
-        a.m_nLevel = (short)level;
-        a.m_nDelta = (short)delta;
-        a.m_nAvgLevel = (DWORD)avgLevel;
-        a.m_nAvgDelta = (DWORD)avgDelta;
-        a.m_nCount = 17;
-        a.m_nNearLevel = 3;
-        a.m_nNearDelta = 4;
-        a.m_bSilenceReset = 0;
+        m_in.nLevel = level;
+        m_in.nDelta = delta;
+        m_in.dwAvgLevel = (DWORD)avgLevel;
+        m_in.dwAvgDelta = (DWORD)avgDelta;
+        m_in.dwCount = 17;
+        m_in.nNearLevel = 3;
+        m_in.nNearDelta = 4;
+        m_in.bSilence = FALSE;
     }
 
-    void Draw() { m_display->DrawPattern0(&m_dc); }
+    void Draw() { m_panel->DrawPattern0(*m_cv, m_in, &m_dc); }
 
     COLORREF BarColor(const BarRow& row, int v) const
     {
-        return m_display->HsvToColor(row.hue, row.white, v * 50 / 255 + 50);
+        return m_cv->HsvToColor(row.hue, row.white, v * 50 / 255 + 50);
     }
 
     // Marker, bar of length v and the cleared tail to 504, over all 16 rows of the bar.
@@ -116,7 +117,7 @@ protected:
     {
         SCOPED_TRACE(::testing::Message() << row.name << " v=" << v);
         COLORREF crBar = BarColor(row, v);
-        COLORREF crBack = m_display->m_crBack;
+        COLORREF crBack = m_cv->m_crBack;
         for (int y = row.y + 2; y <= row.y + 17; y++) {
             for (int x = 240; x <= 244; x++)
                 ASSERT_EQ(Pixel(x, y), row.marker) << "marker at " << x << "," << y;
@@ -137,7 +138,9 @@ protected:
     HGDIOBJ m_hOldBitmap = NULL;
     DWORD* m_pBits = NULL;
     CDC m_dc;
-    std::unique_ptr<CKalvora> m_display;
+    std::unique_ptr<CPatternCanvas> m_cv;
+    std::unique_ptr<CAnalysisPanel> m_panel;
+    SPatternInput m_in;
 };
 
 } // namespace
@@ -175,7 +178,7 @@ TEST_F(AnalysisPanel, EmptyAndFullBars)
 
 TEST_F(AnalysisPanel, ShorterValueClearsTheStaleBar)
 {
-    m_display->m_crBack = RGB(0, 0, 64);
+    m_cv->m_crBack = RGB(0, 0, 64);
     SetValues(200, 180, 220, 240);
     Draw();
     ExpectBar(kLevelRow, 200);
@@ -189,8 +192,8 @@ TEST_F(AnalysisPanel, ShorterValueClearsTheStaleBar)
 
 TEST_F(AnalysisPanel, GraphDotsAtTheCurrentColumnOverAnErasedColumn)
 {
-    m_display->m_crBack = RGB(0, 40, 0);
-    m_display->m_nGraphX = 600;
+    m_cv->m_crBack = RGB(0, 40, 0);
+    m_panel->m_nGraphX = 600;
     SetValues(200, 61, 100, 21);
     Draw();
     const int x = 600;
@@ -208,36 +211,36 @@ TEST_F(AnalysisPanel, GraphDotsAtTheCurrentColumnOverAnErasedColumn)
     EXPECT_EQ(Pixel(x, 209), kUntouched);
     EXPECT_EQ(Pixel(x - 1, 300), kUntouched);
     EXPECT_EQ(Pixel(x + 1, 400), kUntouched);
-    EXPECT_EQ(m_display->m_nGraphX, 601);
+    EXPECT_EQ(m_panel->m_nGraphX, 601);
 }
 
 TEST_F(AnalysisPanel, GraphColumnWrapsAndRestartsAfterSilence)
 {
     SetValues(10, 10, 10, 10);
-    m_display->m_nGraphX = 639;
+    m_panel->m_nGraphX = 639;
     Draw();
     EXPECT_EQ(Pixel(639, 400), kBlue);
-    EXPECT_EQ(m_display->m_nGraphX, 20);
+    EXPECT_EQ(m_panel->m_nGraphX, 20);
     Draw();
     EXPECT_EQ(Pixel(20, 400), kBlue);
-    EXPECT_EQ(m_display->m_nGraphX, 21);
+    EXPECT_EQ(m_panel->m_nGraphX, 21);
 
     Fill(kUntouched);
-    m_display->m_nGraphX = 300;
-    m_display->m_analyzer.m_bSilenceReset = 1;
+    m_panel->m_nGraphX = 300;
+    m_in.bSilence = TRUE;
     Draw();   // this frame still draws where the graph stood
     EXPECT_EQ(Pixel(300, 400), kBlue);
-    EXPECT_EQ(m_display->m_nGraphX, 21);
-    m_display->m_analyzer.m_bSilenceReset = 0;
+    EXPECT_EQ(m_panel->m_nGraphX, 21);
+    m_in.bSilence = FALSE;
     Draw();
     EXPECT_EQ(Pixel(21, 400), kBlue);
     EXPECT_EQ(Pixel(20, 400), kUntouched);
-    EXPECT_EQ(m_display->m_nGraphX, 22);
+    EXPECT_EQ(m_panel->m_nGraphX, 22);
 }
 
 TEST_F(AnalysisPanel, HalfSizeScalesThePanelToTheClientArea)
 {
-    MakeSurface(320, 240, 1);
+    MakeSurface(320, 240, TRUE);
     SetValues(200, 0, 0, 0);
     Draw();
     const COLORREF crBar = BarColor(kLevelRow, 200);
@@ -246,7 +249,7 @@ TEST_F(AnalysisPanel, HalfSizeScalesThePanelToTheClientArea)
     EXPECT_EQ(Pixel(220, 40), crBar);
     EXPECT_EQ(Pixel(175, 37), crBar);
     EXPECT_EQ(Pixel(175, 42), crBar);
-    EXPECT_EQ(Pixel(240, 40), m_display->m_crBack);   // the cleared tail, to about 252
+    EXPECT_EQ(Pixel(240, 40), m_cv->m_crBack);   // the cleared tail, to about 252
     EXPECT_EQ(Pixel(270, 40), kUntouched);
     EXPECT_NE(Pixel(175, 80), crBar);                  // where the unscaled bar would be
     EXPECT_EQ(Pixel(121, 40), kWhite);                 // the marker, logical 240..244
@@ -259,7 +262,7 @@ TEST_F(AnalysisPanel, NoGdiObjectsLeakOverManyFrames)
     LONG nLive = CGdiObject::GetLiveCount();
     DWORD nGdi = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
     for (int i = 0; i < 1000; i++) {
-        m_display->m_analyzer.m_nLevel = (short)(i % 256);
+        m_in.nLevel = i % 256;
         Draw();
     }
     EXPECT_EQ(CGdiObject::GetLiveCount(), nLive);
@@ -273,10 +276,10 @@ TEST(AnalysisPanelWindow, NoGdiObjectsLeakOverManyFramesOnARealWindow)
 {
     CKalvora* pDisplay = new CKalvora;
     ASSERT_TRUE(pDisplay->CreateDisplay());
-    pDisplay->m_nPattern = 0;
-    pDisplay->m_nGraphX = 20;
-    pDisplay->m_analyzer.m_bSilenceReset = 0;
-    pDisplay->m_analyzer.m_nLevel = 77;
+    pDisplay->m_core.m_nPattern = 0;
+    pDisplay->m_core.m_patterns.m_panel.m_nGraphX = 20;
+    pDisplay->m_core.m_analyzer.m_bSilenceReset = 0;
+    pDisplay->m_core.m_analyzer.m_nLevel = 77;
 
     pDisplay->m_evSound.SetEvent();
     pDisplay->RenderFrame();
@@ -287,12 +290,12 @@ TEST(AnalysisPanelWindow, NoGdiObjectsLeakOverManyFramesOnARealWindow)
         pDisplay->RenderFrame();
     }
     // 1001 frames drawn from column 20: the graph wrapped once and stands at column 401.
-    EXPECT_EQ(pDisplay->m_nGraphX, 401);
+    EXPECT_EQ(pDisplay->m_core.m_patterns.m_panel.m_nGraphX, 401);
     EXPECT_EQ(CGdiObject::GetLiveCount(), nLive);
     if (nGdi != 0)
         EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), nGdi);
     // Without a new sound buffer no frame is drawn.
     pDisplay->RenderFrame();
-    EXPECT_EQ(pDisplay->m_nGraphX, 401);
+    EXPECT_EQ(pDisplay->m_core.m_patterns.m_panel.m_nGraphX, 401);
     pDisplay->DestroyWindow();
 }

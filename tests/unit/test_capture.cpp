@@ -203,8 +203,8 @@ TEST_F(Capture, KnownLevelAndFiveBuffersInRotation)
     REQUIRE_DC_SIGNAL(nLevel);
     ASSERT_TRUE(PumpUntilSound(kDeadlineMs));
     PumpFor(kSettleMs);
-    EXPECT_EQ(m_pDisplay->m_analyzer.m_nLevel, nLevel);
-    EXPECT_EQ(m_pDisplay->m_analyzer.m_nDelta, 0);
+    EXPECT_EQ(m_pDisplay->m_core.m_analyzer.m_nLevel, nLevel);
+    EXPECT_EQ(m_pDisplay->m_core.m_analyzer.m_nDelta, 0);
 
     // Between messages the rotation is full: five blocks queued and the two indices equal.
     int nChecks = 0;
@@ -224,14 +224,14 @@ TEST_F(Capture, KnownLevelAndFiveBuffersInRotation)
 TEST_F(Capture, BufferRateIsReported)
 {
     REQUIRE_DC_SIGNAL(nLevel);
-    ASSERT_TRUE(PumpUntil([&] { return m_pDisplay->m_analyzer.m_nLevel == nLevel; }, kDeadlineMs))
-        << "level " << m_pDisplay->m_analyzer.m_nLevel;
+    ASSERT_TRUE(PumpUntil([&] { return m_pDisplay->m_core.m_analyzer.m_nLevel == nLevel; }, kDeadlineMs))
+        << "level " << m_pDisplay->m_core.m_analyzer.m_nLevel;
     // With a non-zero level the analyser's count grows by one per buffer.
-    DWORD nFirst = m_pDisplay->m_analyzer.m_nCount;
+    DWORD nFirst = m_pDisplay->m_core.m_analyzer.m_nCount;
     DWORD dwStart = ::GetTickCount();
     PumpFor(kSettleMs);
     DWORD dwElapsed = ::GetTickCount() - dwStart;
-    DWORD nBuffers = m_pDisplay->m_analyzer.m_nCount - nFirst;
+    DWORD nBuffers = m_pDisplay->m_core.m_analyzer.m_nCount - nFirst;
     double dRate = nBuffers * 1000.0 / (double)dwElapsed;
     char szRate[32];
     snprintf(szRate, sizeof(szRate), "%.1f", dRate);
@@ -267,11 +267,11 @@ TEST_F(Capture, PauseAndResumeManyTimesLeaksNoBuffers)
         ASSERT_EQ(BoxesSeen(), "");
     }
     // Steady again: the full rotation, the known level, and the count growing buffer by buffer.
-    ASSERT_TRUE(PumpUntil([&] { return m_pDisplay->m_analyzer.m_nLevel == nLevel; }, kDeadlineMs));
+    ASSERT_TRUE(PumpUntil([&] { return m_pDisplay->m_core.m_analyzer.m_nLevel == nLevel; }, kDeadlineMs));
     EXPECT_EQ(CWaveCapture::GetLiveBlocks(), 5);
     EXPECT_EQ(m_pDisplay->m_capture.Current().m_nAddBlock, m_pDisplay->m_capture.Current().m_nDoneBlock);
-    DWORD nCount = m_pDisplay->m_analyzer.m_nCount;
-    EXPECT_TRUE(PumpUntil([&] { return m_pDisplay->m_analyzer.m_nCount > nCount; }, kDeadlineMs));
+    DWORD nCount = m_pDisplay->m_core.m_analyzer.m_nCount;
+    EXPECT_TRUE(PumpUntil([&] { return m_pDisplay->m_core.m_analyzer.m_nCount > nCount; }, kDeadlineMs));
     EXPECT_EQ(BoxesSeen(), "");
 }
 

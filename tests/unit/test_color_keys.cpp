@@ -33,7 +33,8 @@ struct ColourState {
 
 ColourState Read(const CKalvora* p)
 {
-    return { p->m_nHue, p->m_nHueRange, p->m_nWhiteMax, p->m_nWhiteMin, p->m_nBrightMax, p->m_nBrightMin };
+    const CVisualizer& c = p->m_core;
+    return { c.m_nHue, c.m_nHueRange, c.m_nWhiteMax, c.m_nWhiteMin, c.m_nBrightMax, c.m_nBrightMin };
 }
 
 class ColourKeys : public ::testing::Test
@@ -110,9 +111,9 @@ TEST_F(ColourKeys, EachPlainFunctionKeyStepsItsParameterFromBothWindows)
 TEST_F(ColourKeys, KeysThatAreNoAcceleratorGoToTheDisplayAsPlainKeys)
 {
     // Home on the control window acts on the display as if pressed there: it inverts the colours.
-    ASSERT_FALSE(m_pDisplay->m_bInvert);
+    ASSERT_FALSE(m_pDisplay->m_core.m_bInvert);
     PressOnControl(VK_HOME);
-    EXPECT_TRUE(WaitFor([&] { return m_pDisplay->m_bInvert && m_pDisplay->m_crBack == 0xFFFFFF; }));
+    EXPECT_TRUE(WaitFor([&] { return m_pDisplay->m_core.m_bInvert && m_pDisplay->m_core.m_crBack == 0xFFFFFF; }));
 }
 
 }  // namespace

@@ -310,3 +310,15 @@ TEST(PatternCanvasInvert, ToggleSetsTheBackgroundAndTurnsColours)
     EXPECT_FALSE(canvas.m_bInvert);
     EXPECT_EQ(canvas.m_crBack, 0x000000u);
 }
+
+TEST(PatternCanvasStores, FirstFreeIsTheLowestSlotNotInUseOrNoneWhenAllAre)
+{
+    int nActive[4] = { 1, 0, 1, 0 };
+    EXPECT_EQ(CPatternCanvas::FirstFree(nActive), 1);
+    nActive[1] = 7;   // any non-zero flag is in use
+    EXPECT_EQ(CPatternCanvas::FirstFree(nActive), 3);
+    nActive[3] = 1;
+    EXPECT_EQ(CPatternCanvas::FirstFree(nActive), -1);
+    const POINT slots[3] = { { 1, 0 }, { 1, 0 }, { 0, 0 } };
+    EXPECT_EQ(CPatternCanvas::FirstFree(slots, [](const POINT& pt) { return pt.x != 0; }), 2);
+}

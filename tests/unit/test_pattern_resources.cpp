@@ -1,8 +1,8 @@
-// Every renderer, driven through the display window's dispatch for a thousand frames of music-like input,
+// Every renderer, driven through the core's dispatch for a thousand frames of music-like input,
 // gives back the device context's pen and brush and leaves no GDI object behind but those the canvas keeps.
 #include <gtest/gtest.h>
 #include <memory>
-#include "engine/Kalvora.h"
+#include "engine/Visualizer.h"
 #include "DibSurface.h"
 
 namespace {
@@ -29,7 +29,7 @@ TEST(PatternResources, AThousandFramesOfEachPatternLeaveGdiAsTheyFoundIt)
 {
     DibSurface surface(640, 480);
     ASSERT_TRUE(surface.Ok());
-    std::unique_ptr<CKalvora> display(new CKalvora);
+    std::unique_ptr<CVisualizer> display(new CVisualizer);
     ::SetRect(&display->m_rcClient, 0, 0, 640, 480);
     const HDC hdc = surface.DC()->GetSafeHdc();
     const HGDIOBJ hPen = ::GetCurrentObject(hdc, OBJ_PEN);

@@ -69,13 +69,12 @@ BOOL CALLBACK FindThreadWindow(HWND hWnd, LPARAM lParam)
 class BareThread : public CProThread
 {
 public:
-    using CProThread::OnForwardCommand;
-    using CProThread::OnForwardKey;
-    using CProThread::OnPause;
-    using CProThread::OnPlaceDisplay;
-    using CProThread::OnSelectPattern;
-    using CProThread::OnSetArrange;
-    using CProThread::OnSetBackColor;
+    // A thread message through the thread's message map: TRUE when the map took it and answered 0.
+    BOOL Take(UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        LRESULT lr = -1;
+        return ProcessWindowMessage(NULL, msg, wParam, lParam, lr) && lr == 0;
+    }
 };
 
 // Starts a real render thread per test and stops it through the quit and done events.
@@ -380,15 +379,18 @@ TEST(RenderThreadWithoutDisplay, RequestsAreDroppedAndPauseIsStillRecorded)
     theApp.m_nMonitors = 1;
     BareThread thread;
     ASSERT_EQ(thread.m_pDisplay, (CKalvora*)NULL);
-    EXPECT_EQ(thread.OnSelectPattern(3, 0), 0);
-    EXPECT_EQ(thread.OnSetArrange(5, 0), 0);
-    EXPECT_EQ(thread.OnForwardKey(VK_HOME, 1), 0);
-    EXPECT_EQ(thread.OnPlaceDisplay(0, 1), 0);
-    EXPECT_EQ(thread.OnSetBackColor(0xFFFFFF, 0), 0);
-    EXPECT_EQ(thread.OnForwardCommand(ID_PATTERN_FIRST + 5, 0), 0);
-    EXPECT_EQ(thread.OnPause(1, 0), 0);
+    EXPECT_TRUE(thread.Take(WMU_SELECT_PATTERN, 3, 0));
+    EXPECT_TRUE(thread.Take(WMU_SET_ARRANGE, 5, 0));
+    EXPECT_TRUE(thread.Take(WMU_FORWARD_KEY, VK_HOME, 1));
+    EXPECT_TRUE(thread.Take(WMU_PLACE_DISPLAY, 0, 1));
+    EXPECT_TRUE(thread.Take(WMU_SET_BACKCOLOR, 0xFFFFFF, 0));
+    EXPECT_TRUE(thread.Take(WMU_FORWARD_COMMAND, ID_PATTERN_FIRST + 5, 0));
+    EXPECT_TRUE(thread.Take(WMU_SET_INPUT, 1, 0));
+    EXPECT_TRUE(thread.Take(WMU_SET_SENSITIVITY, 2, 0));
+    EXPECT_FALSE(thread.Take(WMU_PATTERN_CHANGED, 3, 0)) << "not a request the thread takes";
+    EXPECT_TRUE(thread.Take(WMU_PAUSE, 1, 0));
     EXPECT_TRUE(thread.m_bPaused);
-    EXPECT_EQ(thread.OnPause(0, 0), 0);
+    EXPECT_TRUE(thread.Take(WMU_PAUSE, 0, 0));
     EXPECT_FALSE(thread.m_bPaused);
     EXPECT_FALSE(TakeMessage(WMU_PATTERN_CHANGED, -1));
     theApp.m_nMonitors = nSavedMonitors;

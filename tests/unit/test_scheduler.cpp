@@ -1,4 +1,4 @@
-// Unit tests of the display's pattern scheduler and Arrange modes, driven on a windowless CKalvora.
+// Unit tests of the pattern scheduler and Arrange modes, driven on a windowless CKalvora and on the core alone.
 #include "AppStateGuard.h"
 #include <gtest/gtest.h>
 
@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "engine/Kalvora.h"
+#include "engine/Visualizer.h"
+#include "DibSurface.h"
 #include "app/KalvoraApp.h"
 #include "res/resource.h"
 
@@ -52,13 +54,13 @@ protected:
     // One frame's Arrange check; returns how many pattern switches it announced.
     size_t Check(DWORD dwNow)
     {
-        m_kv->CheckArrange(dwNow);
+        m_kv->m_core.CheckArrange(dwNow, NULL);
         return TakePosted(WMU_PATTERN_CHANGED).size();
     }
 
     size_t CheckWithDelta(short nDelta)
     {
-        m_kv->m_analyzer.m_nDelta = nDelta;
+        m_kv->m_core.m_analyzer.m_nDelta = nDelta;
         return Check(0);
     }
 
@@ -73,9 +75,9 @@ TEST_F(SchedulerTest, NoMarksNeverRepeatsTheCurrentOrPicksPatternZero)
     srand(12345);
     std::set<int> seen;
     for (int n = 0; n < 3000; n++) {
-        m_kv->m_nPattern = 5;
-        m_kv->NextPattern();
-        int p = m_kv->m_nPattern;
+        m_kv->m_core.m_nPattern = 5;
+        m_kv->m_core.NextPattern(NULL);
+        int p = m_kv->m_core.m_nPattern;
         ASSERT_GE(p, 1);
         ASSERT_LE(p, 16);
         ASSERT_NE(p, 5);
@@ -87,11 +89,11 @@ TEST_F(SchedulerTest, NoMarksNeverRepeatsTheCurrentOrPicksPatternZero)
 TEST_F(SchedulerTest, TwoMarksAlternate)
 {
     Mark({ 3, 9 });
-    m_kv->m_nPattern = 3;
+    m_kv->m_core.m_nPattern = 3;
     srand(7);
     for (int n = 0; n < 20; n++) {
-        m_kv->NextPattern();
-        ASSERT_EQ(m_kv->m_nPattern, n % 2 == 0 ? 9 : 3) << "switch " << n;
+        m_kv->m_core.NextPattern(NULL);
+        ASSERT_EQ(m_kv->m_core.m_nPattern, n % 2 == 0 ? 9 : 3) << "switch " << n;
     }
     std::vector<WPARAM> posted = TakePosted(WMU_PATTERN_CHANGED);
     ASSERT_EQ(posted.size(), 20u);
@@ -103,11 +105,11 @@ TEST_F(SchedulerTest, SingleMarkRepeatsItselfAndAnnouncesEachTime)
 {
     Mark({ 7 });
     theApp.m_nPatternEnable[0] = 1;   // pattern 0's mark takes no part in the choice
-    m_kv->m_nPattern = 2;
+    m_kv->m_core.m_nPattern = 2;
     srand(99);
     for (int n = 0; n < 5; n++) {
-        m_kv->NextPattern();
-        EXPECT_EQ(m_kv->m_nPattern, 7);
+        m_kv->m_core.NextPattern(NULL);
+        EXPECT_EQ(m_kv->m_core.m_nPattern, 7);
     }
     EXPECT_EQ(TakePosted(WMU_PATTERN_CHANGED), std::vector<WPARAM>(5, 7));
 }
@@ -118,9 +120,9 @@ TEST_F(SchedulerTest, MarkedSetFromAnUnmarkedCurrentLeavesOutTheHighestCandidate
     srand(2024);
     std::set<int> seen;
     for (int n = 0; n < 500; n++) {
-        m_kv->m_nPattern = 0;
-        m_kv->NextPattern();
-        seen.insert(m_kv->m_nPattern);
+        m_kv->m_core.m_nPattern = 0;
+        m_kv->m_core.NextPattern(NULL);
+        seen.insert(m_kv->m_core.m_nPattern);
     }
     EXPECT_EQ(seen, (std::set<int>{ 2, 4 }));
 
@@ -129,9 +131,9 @@ TEST_F(SchedulerTest, MarkedSetFromAnUnmarkedCurrentLeavesOutTheHighestCandidate
     theApp.m_nPatternEnable[4] = 0;
     seen.clear();
     for (int n = 0; n < 500; n++) {
-        m_kv->m_nPattern = 5;
-        m_kv->NextPattern();
-        seen.insert(m_kv->m_nPattern);
+        m_kv->m_core.m_nPattern = 5;
+        m_kv->m_core.NextPattern(NULL);
+        seen.insert(m_kv->m_core.m_nPattern);
     }
     EXPECT_EQ(seen, (std::set<int>{ 2, 6 }));
 }
@@ -161,9 +163,9 @@ TEST_F(SchedulerTest, SwitchPicksTheWalkEntryOfTheScaledDraw)
             int r = rand() * nSlots / 32768;
             int expected = candidates[r];
             srand(seed);
-            m_kv->m_nPattern = c.current;
-            m_kv->NextPattern();
-            ASSERT_EQ(m_kv->m_nPattern, expected) << "current " << c.current << " seed " << seed;
+            m_kv->m_core.m_nPattern = c.current;
+            m_kv->m_core.NextPattern(NULL);
+            ASSERT_EQ(m_kv->m_core.m_nPattern, expected) << "current " << c.current << " seed " << seed;
             ASSERT_EQ(TakePosted(WMU_PATTERN_CHANGED), std::vector<WPARAM>(1, (WPARAM)expected));
         }
     }
@@ -188,9 +190,9 @@ TEST_F(SchedulerTest, SwitchesWhileTheOnlyMarkComesAndGoesFollowOneRuleOrTheOthe
     srand(31);
     int nWrong = 0, nLastWrong = 0;
     for (int n = 0; n < 20000; n++) {
-        m_kv->m_nPattern = 3;
-        m_kv->NextPattern();
-        int p = m_kv->m_nPattern;
+        m_kv->m_core.m_nPattern = 3;
+        m_kv->m_core.NextPattern(NULL);
+        int p = m_kv->m_core.m_nPattern;
         if (p < 1 || p > 16 || p == 3) {
             nWrong++;
             nLastWrong = p;
@@ -210,10 +212,10 @@ TEST_F(SchedulerTest, DynamicPresetsSwitchOnlyAboveTheirThresholds)
 {
     const struct { int mode; short threshold; } presets[] = { { 1, 200 }, { 2, 150 }, { 3, 100 } };
     for (const auto& preset : presets) {
-        m_kv->m_nArrange = preset.mode;
-        m_kv->m_nPattern = 5;
+        m_kv->m_core.m_nArrange = preset.mode;
+        m_kv->m_core.m_nPattern = 5;
         EXPECT_EQ(CheckWithDelta(preset.threshold), 0u) << "mode " << preset.mode;
-        EXPECT_EQ(m_kv->m_nPattern, 5);
+        EXPECT_EQ(m_kv->m_core.m_nPattern, 5);
         EXPECT_EQ(CheckWithDelta(preset.threshold + 1), 1u) << "mode " << preset.mode;
         // No hold-off: the next sharp frame switches again.
         EXPECT_EQ(CheckWithDelta(255), 1u) << "mode " << preset.mode;
@@ -222,17 +224,17 @@ TEST_F(SchedulerTest, DynamicPresetsSwitchOnlyAboveTheirThresholds)
 
 TEST_F(SchedulerTest, DynamicUserComparesSignedAgainstItsThreshold)
 {
-    m_kv->m_nArrange = 4;
-    m_kv->m_nDynThreshold = 0;
+    m_kv->m_core.m_nArrange = 4;
+    m_kv->m_core.m_nDynThreshold = 0;
     EXPECT_EQ(CheckWithDelta(0), 0u);
     EXPECT_EQ(CheckWithDelta(1), 1u);
     EXPECT_EQ(CheckWithDelta(-1), 0u);
 
-    m_kv->m_nDynThreshold = -5;
+    m_kv->m_core.m_nDynThreshold = -5;
     EXPECT_EQ(CheckWithDelta(-5), 0u);
     EXPECT_EQ(CheckWithDelta(-4), 1u);
 
-    m_kv->m_nDynThreshold = 250;
+    m_kv->m_core.m_nDynThreshold = 250;
     EXPECT_EQ(CheckWithDelta(250), 0u);
     EXPECT_EQ(CheckWithDelta(251), 1u);
 }
@@ -240,31 +242,31 @@ TEST_F(SchedulerTest, DynamicUserComparesSignedAgainstItsThreshold)
 TEST_F(SchedulerTest, NoneAndUnknownModesNeverSwitch)
 {
     for (int mode : { -1, 0, 9, 100 }) {
-        m_kv->m_nArrange = mode;
-        m_kv->m_dwNextSwitch = 10;
-        m_kv->m_analyzer.m_nDelta = 255;
+        m_kv->m_core.m_nArrange = mode;
+        m_kv->m_core.m_dwNextSwitch = 10;
+        m_kv->m_core.m_analyzer.m_nDelta = 255;
         EXPECT_EQ(Check(0x7FFFFFFF), 0u) << "mode " << mode;
-        EXPECT_EQ(m_kv->m_dwNextSwitch, 10u);
+        EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 10u);
     }
 }
 
 TEST_F(SchedulerTest, StaticModesSwitchAfterTheMomentAndCountFromTheFrame)
 {
-    m_kv->m_nBeatPeriod = 333;
+    m_kv->m_core.m_nBeatPeriod = 333;
     const struct { int mode; DWORD period; } modes[] = {
         { 5, 1000 }, { 6, 5000 }, { 7, 10000 }, { 8, 333 },
     };
     for (const auto& m : modes) {
-        m_kv->m_nArrange = m.mode;
-        m_kv->m_nPattern = 5;
-        m_kv->m_dwNextSwitch = 100000;
-        m_kv->m_analyzer.m_nDelta = 255;   // the delta plays no part here
+        m_kv->m_core.m_nArrange = m.mode;
+        m_kv->m_core.m_nPattern = 5;
+        m_kv->m_core.m_dwNextSwitch = 100000;
+        m_kv->m_core.m_analyzer.m_nDelta = 255;   // the delta plays no part here
         EXPECT_EQ(Check(99000), 0u) << "mode " << m.mode;
         EXPECT_EQ(Check(100000), 0u) << "mode " << m.mode;
-        EXPECT_EQ(m_kv->m_dwNextSwitch, 100000u);
+        EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 100000u);
         EXPECT_EQ(Check(100018), 1u) << "mode " << m.mode;
-        EXPECT_NE(m_kv->m_nPattern, 5);
-        EXPECT_EQ(m_kv->m_dwNextSwitch, 100018u + m.period) << "mode " << m.mode;
+        EXPECT_NE(m_kv->m_core.m_nPattern, 5);
+        EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 100018u + m.period) << "mode " << m.mode;
         EXPECT_EQ(Check(100018 + m.period), 0u) << "mode " << m.mode;
         EXPECT_EQ(Check(100019 + m.period), 1u) << "mode " << m.mode;
     }
@@ -272,13 +274,13 @@ TEST_F(SchedulerTest, StaticModesSwitchAfterTheMomentAndCountFromTheFrame)
 
 TEST_F(SchedulerTest, StaticComparisonIsUnsignedAcrossTheClockWrap)
 {
-    m_kv->m_nArrange = 5;
-    m_kv->m_dwNextSwitch = 0xFFFFFF00u;
+    m_kv->m_core.m_nArrange = 5;
+    m_kv->m_core.m_dwNextSwitch = 0xFFFFFF00u;
     EXPECT_EQ(Check(50), 0u);
     EXPECT_EQ(Check(0x7FFFFFFFu), 0u);
     EXPECT_EQ(Check(0xFFFFFF00u), 0u);
     EXPECT_EQ(Check(0xFFFFFF01u), 1u);
-    EXPECT_EQ(m_kv->m_dwNextSwitch, 0xFFFFFF01u + 1000u);   // wraps to a small value
+    EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 0xFFFFFF01u + 1000u);   // wraps to a small value
     EXPECT_EQ(Check(0xFFFFFF80u), 1u);
 }
 
@@ -289,17 +291,17 @@ TEST_F(SchedulerTest, SetArrangeReloadsUserValuesEvenForTheSameMode)
     const struct { int bpm; int period; } tempos[] = {
         { 300, 200 }, { 1, 60000 }, { 140, 428 }, { 7, 8571 }, { 0, 428 }, { -20, 428 },
     };
-    m_kv->m_nArrange = 8;
-    m_kv->m_dwNextSwitch = 4242;
+    m_kv->m_core.m_nArrange = 8;
+    m_kv->m_core.m_dwNextSwitch = 4242;
     for (const auto& t : tempos) {
         theApp.m_nStaticUser = t.bpm;
         theApp.m_nDynamicUser = t.bpm + 1000;
-        m_kv->m_nBeatPeriod = -1;
+        m_kv->m_core.m_nBeatPeriod = -1;
         EXPECT_EQ(m_kv->OnSetArrange(8, 0), 0);
-        EXPECT_EQ(m_kv->m_nBeatPeriod, t.period) << "bpm " << t.bpm;
-        EXPECT_EQ(m_kv->m_nDynThreshold, t.bpm + 1000);
-        EXPECT_EQ(m_kv->m_nArrange, 8);
-        EXPECT_EQ(m_kv->m_dwNextSwitch, 4242u) << "an unchanged mode keeps its moment";
+        EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, t.period) << "bpm " << t.bpm;
+        EXPECT_EQ(m_kv->m_core.m_nDynThreshold, t.bpm + 1000);
+        EXPECT_EQ(m_kv->m_core.m_nArrange, 8);
+        EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 4242u) << "an unchanged mode keeps its moment";
     }
     EXPECT_TRUE(TakePosted(WMU_ARRANGE_CHANGED).empty()) << "requests are not announced back";
 }
@@ -310,72 +312,72 @@ TEST_F(SchedulerTest, SetArrangeStartsTheNewModesPeriodWithTheReloadedTempo)
     DWORD before = ::timeGetTime();
     m_kv->OnSetArrange(8, 0);
     DWORD after = ::timeGetTime();
-    EXPECT_EQ(m_kv->m_nArrange, 8);
-    EXPECT_GE(m_kv->m_dwNextSwitch, before + 200);
-    EXPECT_LE(m_kv->m_dwNextSwitch, after + 200);
+    EXPECT_EQ(m_kv->m_core.m_nArrange, 8);
+    EXPECT_GE(m_kv->m_core.m_dwNextSwitch, before + 200);
+    EXPECT_LE(m_kv->m_core.m_dwNextSwitch, after + 200);
 
     before = ::timeGetTime();
     m_kv->OnSetArrange(2, 0);
     after = ::timeGetTime();
-    EXPECT_EQ(m_kv->m_nArrange, 2);
-    EXPECT_GE(m_kv->m_dwNextSwitch, before);
-    EXPECT_LE(m_kv->m_dwNextSwitch, after);
+    EXPECT_EQ(m_kv->m_core.m_nArrange, 2);
+    EXPECT_GE(m_kv->m_core.m_dwNextSwitch, before);
+    EXPECT_LE(m_kv->m_core.m_dwNextSwitch, after);
     EXPECT_TRUE(TakePosted(WMU_ARRANGE_CHANGED).empty());
 }
 
 TEST_F(SchedulerTest, SelectPatternIgnoresOutOfRangeAndCurrentPatterns)
 {
-    m_kv->m_nArrange = 7;
-    m_kv->m_nPattern = 4;
-    m_kv->m_dwNextSwitch = 4242;
+    m_kv->m_core.m_nArrange = 7;
+    m_kv->m_core.m_nPattern = 4;
+    m_kv->m_core.m_dwNextSwitch = 4242;
     for (WPARAM p : { (WPARAM)17, (WPARAM)100, (WPARAM)-1, (WPARAM)4 }) {
         EXPECT_EQ(m_kv->OnSelectPattern(p, 0), 0);
-        EXPECT_EQ(m_kv->m_nPattern, 4) << "request " << (int)p;
-        EXPECT_EQ(m_kv->m_dwNextSwitch, 4242u) << "request " << (int)p;
+        EXPECT_EQ(m_kv->m_core.m_nPattern, 4) << "request " << (int)p;
+        EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 4242u) << "request " << (int)p;
     }
 }
 
 TEST_F(SchedulerTest, SelectPatternRestartsTheStaticPeriodSilently)
 {
-    m_kv->m_nArrange = 7;
-    m_kv->m_nPattern = 4;
+    m_kv->m_core.m_nArrange = 7;
+    m_kv->m_core.m_nPattern = 4;
     DWORD before = ::timeGetTime();
     m_kv->OnSelectPattern(16, 0);
     DWORD after = ::timeGetTime();
-    EXPECT_EQ(m_kv->m_nPattern, 16);
-    EXPECT_GE(m_kv->m_dwNextSwitch, before + 10000);
-    EXPECT_LE(m_kv->m_dwNextSwitch, after + 10000);
+    EXPECT_EQ(m_kv->m_core.m_nPattern, 16);
+    EXPECT_GE(m_kv->m_core.m_dwNextSwitch, before + 10000);
+    EXPECT_LE(m_kv->m_core.m_dwNextSwitch, after + 10000);
     EXPECT_TRUE(TakePosted(WMU_PATTERN_CHANGED).empty()) << "requests are not announced back";
 }
 
 TEST_F(SchedulerTest, SelectingPatternZeroStartsItsGraphColumn)
 {
-    m_kv->ResetPatternParams();
-    EXPECT_EQ(m_kv->m_nGraphX, 0);
-    m_kv->m_nPattern = 3;
+    m_kv->m_core.ResetPatternParams();
+    EXPECT_EQ(m_kv->m_core.m_patterns.m_panel.m_nGraphX, 0);
+    m_kv->m_core.m_nPattern = 3;
     m_kv->OnSelectPattern(0, 0);
-    EXPECT_EQ(m_kv->m_nPattern, 0);
-    EXPECT_EQ(m_kv->m_nGraphX, 20);
+    EXPECT_EQ(m_kv->m_core.m_nPattern, 0);
+    EXPECT_EQ(m_kv->m_core.m_patterns.m_panel.m_nGraphX, 20);
 }
 
 TEST_F(SchedulerTest, PatternCommandAnnouncesAndKeepsThePeriod)
 {
-    m_kv->m_nArrange = 6;
-    m_kv->m_nPattern = 1;
-    m_kv->m_dwNextSwitch = 4242;
+    m_kv->m_core.m_nArrange = 6;
+    m_kv->m_core.m_nPattern = 1;
+    m_kv->m_core.m_dwNextSwitch = 4242;
     LRESULT lr = -1;
     ASSERT_TRUE(m_kv->ProcessWindowMessage(NULL, WM_COMMAND, MAKEWPARAM(ID_PATTERN_FIRST + 12, 1), 0, lr));
-    EXPECT_EQ(m_kv->m_nPattern, 12);
-    EXPECT_EQ(m_kv->m_dwNextSwitch, 4242u);
+    EXPECT_EQ(m_kv->m_core.m_nPattern, 12);
+    EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 4242u);
     EXPECT_EQ(TakePosted(WMU_PATTERN_CHANGED), std::vector<WPARAM>(1, 12));
 
     m_kv->OnPatternCommand(ID_PATTERN_FIRST + 16);
-    EXPECT_EQ(m_kv->m_nPattern, 16);
+    EXPECT_EQ(m_kv->m_core.m_nPattern, 16);
     EXPECT_EQ(TakePosted(WMU_PATTERN_CHANGED), std::vector<WPARAM>(1, 16));
 
     m_kv->OnPatternCommand(ID_PATTERN_FIRST + 16);   // already current
     m_kv->OnPatternCommand(ID_PATTERN_FIRST + 17);   // no such pattern
-    EXPECT_EQ(m_kv->m_nPattern, 16);
+    EXPECT_EQ(m_kv->m_core.m_nPattern, 16);
     EXPECT_TRUE(TakePosted(WMU_PATTERN_CHANGED).empty());
 }
 
@@ -383,32 +385,96 @@ TEST_F(SchedulerTest, ArrangeCommandAnnouncesAndUsesThePeriodInPlace)
 {
     theApp.m_nStaticUser = 300;   // would give 200 if it were reloaded
     theApp.m_nDynamicUser = 77;
-    m_kv->m_nBeatPeriod = 250;
-    m_kv->m_nDynThreshold = 90;
-    m_kv->m_nArrange = 0;
+    m_kv->m_core.m_nBeatPeriod = 250;
+    m_kv->m_core.m_nDynThreshold = 90;
+    m_kv->m_core.m_nArrange = 0;
     LRESULT lr = -1;
     DWORD before = ::timeGetTime();
     ASSERT_TRUE(m_kv->ProcessWindowMessage(NULL, WM_COMMAND, MAKEWPARAM(ID_ARRANGE_FIRST + 8, 1), 0, lr));
     DWORD after = ::timeGetTime();
-    EXPECT_EQ(m_kv->m_nArrange, 8);
-    EXPECT_EQ(m_kv->m_nBeatPeriod, 250);
-    EXPECT_EQ(m_kv->m_nDynThreshold, 90);
-    EXPECT_GE(m_kv->m_dwNextSwitch, before + 250);
-    EXPECT_LE(m_kv->m_dwNextSwitch, after + 250);
+    EXPECT_EQ(m_kv->m_core.m_nArrange, 8);
+    EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 250);
+    EXPECT_EQ(m_kv->m_core.m_nDynThreshold, 90);
+    EXPECT_GE(m_kv->m_core.m_dwNextSwitch, before + 250);
+    EXPECT_LE(m_kv->m_core.m_dwNextSwitch, after + 250);
     EXPECT_EQ(TakePosted(WMU_ARRANGE_CHANGED), std::vector<WPARAM>(1, 8));
 
-    m_kv->m_dwNextSwitch = 4242;
+    m_kv->m_core.m_dwNextSwitch = 4242;
     m_kv->OnArrangeCommand(ID_ARRANGE_FIRST + 8);   // already set
-    EXPECT_EQ(m_kv->m_dwNextSwitch, 4242u);
+    EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 4242u);
     EXPECT_TRUE(TakePosted(WMU_ARRANGE_CHANGED).empty());
 
     before = ::timeGetTime();
     m_kv->OnArrangeCommand(ID_ARRANGE_FIRST + 5);
     after = ::timeGetTime();
-    EXPECT_EQ(m_kv->m_nArrange, 5);
-    EXPECT_GE(m_kv->m_dwNextSwitch, before + 1000);
-    EXPECT_LE(m_kv->m_dwNextSwitch, after + 1000);
+    EXPECT_EQ(m_kv->m_core.m_nArrange, 5);
+    EXPECT_GE(m_kv->m_core.m_dwNextSwitch, before + 1000);
+    EXPECT_LE(m_kv->m_core.m_dwNextSwitch, after + 1000);
     EXPECT_EQ(TakePosted(WMU_ARRANGE_CHANGED), std::vector<WPARAM>(1, 5));
+}
+
+} // namespace
+
+// ---- The core alone: its settings view and its announcements ---------------------------------
+
+namespace {
+
+struct Announced {
+    std::vector<std::pair<UINT, WPARAM>> calls;
+    static void Take(void* pOwner, UINT msg, WPARAM wParam)
+    {
+        static_cast<Announced*>(pOwner)->calls.push_back(std::make_pair(msg, wParam));
+    }
+};
+
+TEST(VisualizerCore, ArrangeModesReadTheOwnersSettingsAndAnnounceThroughItsCallback)
+{
+    int nMarks[KV_PATTERN_COUNT] = {};
+    nMarks[9] = 1;
+    int nStaticUser = 300;
+    int nDynamicUser = 17;
+    CVisualizer core;
+    CVisualizer::SSettings settings = { nMarks, &nStaticUser, &nDynamicUser };
+    core.SetSettings(settings);
+    Announced announced;
+    core.SetAnnounce(Announced::Take, &announced);
+    core.m_nPattern = 3;
+
+    core.ChooseArrange(8, 1000);
+    EXPECT_EQ(core.m_nBeatPeriod, 200);          // 60000 / 300 bpm
+    EXPECT_EQ(core.m_nDynThreshold, 17);
+    EXPECT_EQ(core.m_dwNextSwitch, 1200u);       // 1000 + 200
+    core.CheckArrange(1200, NULL);               // not yet: the moment must be passed
+    EXPECT_TRUE(announced.calls.empty());
+    core.CheckArrange(1201, NULL);
+    EXPECT_EQ(core.m_nPattern, 9);               // the only marked pattern
+    EXPECT_EQ(core.m_dwNextSwitch, 1401u);       // 1201 + 200
+    ASSERT_EQ(announced.calls.size(), 1u);
+    EXPECT_EQ(announced.calls[0].first, (UINT)WMU_PATTERN_CHANGED);
+    EXPECT_EQ(announced.calls[0].second, (WPARAM)9);
+
+    // The values are read when the mode is chosen, not copied when the view is given.
+    nStaticUser = 0;   // below 1: the default tempo, 140 bpm, a beat of 60000 / 140 = 428 ms
+    nDynamicUser = 250;
+    core.ChooseArrange(4, 0);
+    EXPECT_EQ(core.m_nBeatPeriod, 428);
+    EXPECT_EQ(core.m_nDynThreshold, 250);
+}
+
+TEST(VisualizerCore, AClearDrawsTheBackgroundOverTheWholeCanvasAndANullContextIsSkipped)
+{
+    DibSurface surface(64, 48);
+    ASSERT_TRUE(surface.Ok());
+    surface.Fill(RGB(255, 0, 255));
+    CVisualizer core;
+    ::SetRect(&core.m_rcClient, 0, 0, 64, 48);
+    core.m_crBack = RGB(0, 0, 64);
+    core.m_nPattern = 1;
+    core.ChoosePattern(2, 0, NULL);
+    EXPECT_EQ(core.m_nPattern, 2);
+    EXPECT_EQ(surface.CountOther(RGB(255, 0, 255)), 0);
+    core.ChoosePattern(3, 0, surface.DC());
+    EXPECT_EQ(surface.CountOther(RGB(0, 0, 64)), 0);
 }
 
 } // namespace

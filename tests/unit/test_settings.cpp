@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/SettingsRecord.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -311,4 +312,13 @@ TEST_F(SettingsFile, SoundInputAndSensitivityRoundTripAndOddValuesMeanTimesOne)
         EXPECT_EQ(rec.m_nSensitivity, c.mode) << "'" << c.text << "'";
         EXPECT_EQ(Str(rec.m_strInputDevice), "") << "a missing input is the default";
     }
+}
+
+TEST(SettingsSizeModes, EachWindowSizeCommandStandsForItsSavedSize)
+{
+    // The Window menu's four size commands in order, and the WindowSize values they save.
+    EXPECT_EQ(CSettingsRecord::SizeModeOf(ID_SIZE_NONE), -1);
+    EXPECT_EQ(CSettingsRecord::SizeModeOf(ID_SIZE_NONE + 1), 0);
+    EXPECT_EQ(CSettingsRecord::SizeModeOf(ID_SIZE_NONE + 2), 1);
+    EXPECT_EQ(CSettingsRecord::SizeModeOf(ID_SIZE_FIT), 2);
 }

@@ -254,7 +254,7 @@ TEST_F(WaveCapture, TheDisplayMeasuresSample99OfEachReturnedBuffer)
         for (int i = 0; i < 200; i++)
             pData[i] = i == 99 ? buffers[b][0] : buffers[b][1];
         ::SendMessageA(hWnd, MM_WIM_DATA, (WPARAM)g_dev.hOpen, (LPARAM)pHdr);
-        EXPECT_EQ(pDisplay->m_analyzer.m_nLevel, expected[b]) << "buffer " << b;
+        EXPECT_EQ(pDisplay->m_core.m_analyzer.m_nLevel, expected[b]) << "buffer " << b;
         EXPECT_EQ(::WaitForSingleObject(pDisplay->m_evSound, 0), (DWORD)WAIT_OBJECT_0) << "no frame allowed";
     }
     // A buffer of a device closed since is not measured.

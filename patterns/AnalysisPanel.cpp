@@ -1,5 +1,5 @@
-// CKalvora: pattern 0, the "Music analyzing" panel of the analyser's values, bars and dot graph.
-#include "engine/Kalvora.h"
+// CAnalysisPanel: pattern 0, the "Music analyzing" panel of the analyser's values, bars and dot graph.
+#include "patterns/AnalysisPanel.h"
 #include <cstring>
 
 namespace {
@@ -41,23 +41,28 @@ int BaseFontIndex()
 }
 }
 
-void CKalvora::SetPanelMapping(CDC* pDC)
+void CAnalysisPanel::InitPattern0(CPatternCanvas&, const SPatternInput&)
 {
-    if (m_nSizeMode == 0) {
+    m_nGraphX = kGraphFirstColumn;
+}
+
+void CAnalysisPanel::SetPanelMapping(const CPatternCanvas& cv, CDC* pDC) const
+{
+    if (!m_bScaled) {
         pDC->SetMapMode(MM_TEXT);
     } else {
         pDC->SetMapMode(MM_ANISOTROPIC);
         pDC->SetWindowExt(640, 480);
-        pDC->SetViewportExt(m_rcClient.right - m_rcClient.left, m_rcClient.bottom - m_rcClient.top);
+        pDC->SetViewportExt(cv.m_rcClient.right - cv.m_rcClient.left, cv.m_rcClient.bottom - cv.m_rcClient.top);
     }
     pDC->SetViewportOrg(0, 0);
 }
 
-void CKalvora::DrawPanelRow(CDC* pDC, int nRow, int v)
+void CAnalysisPanel::DrawPanelRow(const CPatternCanvas& cv, CDC* pDC, int nRow, int v) const
 {
     const PanelRow& row = kRows[nRow];
     pDC->SetTextColor(kWhite);
-    pDC->SetBkColor(m_crBack);
+    pDC->SetBkColor(cv.m_crBack);
     pDC->TextOut(10, row.y, row.pszLabel);
     char szValue[16];
     wsprintfA(szValue, "%d", v);
@@ -68,14 +73,14 @@ void CKalvora::DrawPanelRow(CDC* pDC, int nRow, int v)
     RECT rc = { 240, row.y + 2, 245, row.y + 18 };
     pDC->FillSolidRect(&rc, row.crMarker);
     ::SetRect(&rc, 250 + v, row.y + 2, 505, row.y + 18);
-    pDC->FillSolidRect(&rc, m_crBack);
+    pDC->FillSolidRect(&rc, cv.m_crBack);
     ::SetRect(&rc, 250, row.y + 2, 250 + v, row.y + 18);
-    pDC->FillSolidRect(&rc, HsvToColor(row.nHue, row.nWhite, v * 50 / 255 + 50));
+    pDC->FillSolidRect(&rc, cv.HsvToColor(row.nHue, row.nWhite, v * 50 / 255 + 50));
 }
 
 // The panel's two fonts come from the platform's stock font, which doesn't change while the program runs:
-// they are made at the first frame and kept with the window.
-BOOL CKalvora::MakePanelFonts()
+// they are made at the first frame and kept with the panel.
+BOOL CAnalysisPanel::MakePanelFonts()
 {
     if (m_fontTitle.m_hObject && m_fontRow.m_hObject)
         return TRUE;
@@ -95,9 +100,9 @@ BOOL CKalvora::MakePanelFonts()
     return TRUE;
 }
 
-void CKalvora::DrawPattern0(CDC* pDC)
+void CAnalysisPanel::DrawPattern0(CPatternCanvas& cv, const SPatternInput& in, CDC* pDC)
 {
-    SetPanelMapping(pDC);
+    SetPanelMapping(cv, pDC);
     if (!MakePanelFonts())
         return;
 
@@ -113,29 +118,28 @@ void CKalvora::DrawPattern0(CDC* pDC)
         hOldFont = pDC->SelectObject(&m_fontRow);
         pDC->SetBkMode(OPAQUE);
         RECT rcColumn = { 200, 50, 300, 210 };
-        pDC->FillSolidRect(&rcColumn, m_crBack);
-        const int nValues[kRowCount] = { (int)m_analyzer.m_nCount, m_analyzer.m_nLevel, m_analyzer.m_nDelta,
-                                         (int)m_analyzer.m_nAvgLevel, (int)m_analyzer.m_nAvgDelta,
-                                         m_analyzer.m_nNearLevel, m_analyzer.m_nNearDelta };
+        pDC->FillSolidRect(&rcColumn, cv.m_crBack);
+        const int nValues[kRowCount] = { (int)in.dwCount, in.nLevel, in.nDelta, (int)in.dwAvgLevel,
+                                         (int)in.dwAvgDelta, in.nNearLevel, in.nNearDelta };
         for (int i = 0; i < kRowCount; i++)
-            DrawPanelRow(pDC, i, nValues[i]);
+            DrawPanelRow(cv, pDC, i, nValues[i]);
     }
 
     int x = m_nGraphX;
-    CGdiObject* pPenErase = m_gdi.Pen(PS_SOLID, 0, m_crBack);
+    CGdiObject* pPenErase = cv.m_gdi.Pen(PS_SOLID, 0, cv.m_crBack);
     if (pPenErase) {
         HGDIOBJ hOldPen = pDC->SelectObject(pPenErase);
         pDC->MoveTo(x, 210);
-        pDC->LineTo(x, m_rcClient.bottom);
+        pDC->LineTo(x, cv.m_rcClient.bottom);
         pDC->SelectObject(hOldPen);
     }
 
     pDC->SetPixel(x, kGraphBase, 0xFF0000);
-    pDC->SetPixel(x, kGraphBase - m_analyzer.m_nLevel / 2, kWhite);
-    pDC->SetPixel(x, kGraphBase - m_analyzer.m_nDelta / 2, 0xFFFF00);
-    pDC->SetPixel(x, kGraphBase - (int)(m_analyzer.m_nAvgLevel / 2), 0x0000FF);
-    pDC->SetPixel(x, kGraphBase - (int)(m_analyzer.m_nAvgDelta / 2), 0x00FF00);
-    if (m_analyzer.m_bSilenceReset)
+    pDC->SetPixel(x, kGraphBase - in.nLevel / 2, kWhite);
+    pDC->SetPixel(x, kGraphBase - in.nDelta / 2, 0xFFFF00);
+    pDC->SetPixel(x, kGraphBase - (int)(in.dwAvgLevel / 2), 0x0000FF);
+    pDC->SetPixel(x, kGraphBase - (int)(in.dwAvgDelta / 2), 0x00FF00);
+    if (in.bSilence)
         m_nGraphX = kGraphFirstColumn;
     if (++m_nGraphX >= kGraphEnd)
         m_nGraphX = kGraphFirstColumn;

@@ -1,0 +1,186 @@
+// CVisualizer: frame composition, pattern selection and the Arrange modes that switch patterns by themselves.
+#include "engine/Visualizer.h"
+
+namespace {
+// Delta thresholds of Dynamic Soft, Norm and Hard (modes 1..3).
+const int kDynamicThreshold[4] = { 0, 200, 150, 100 };
+const int kDefaultTempo = 140;
+const int kDefaultDynamicThreshold = 200;
+
+// The settings of a core nobody has pointed elsewhere: nothing marked, the default tempo and threshold.
+const volatile int kNoMarks[KV_PATTERN_COUNT] = {};
+const volatile int kDefaultTempoValue = kDefaultTempo;
+const volatile int kDefaultThresholdValue = kDefaultDynamicThreshold;
+}
+
+CVisualizer::CVisualizer()
+    : m_nPattern(-1), m_nArrange(-1), m_nBeatPeriod(428), m_nDynThreshold(kDefaultDynamicThreshold),
+      m_dwNextSwitch(0), m_pfnAnnounce(NULL), m_pOwner(NULL)
+{
+    m_settings.pnMarks = kNoMarks;
+    m_settings.pnStaticUser = &kDefaultTempoValue;
+    m_settings.pnDynamicUser = &kDefaultThresholdValue;
+}
+
+void CVisualizer::SetAnnounce(AnnounceFn pfn, void* pOwner)
+{
+    m_pfnAnnounce = pfn;
+    m_pOwner = pOwner;
+}
+
+int CVisualizer::SaneTempo(int nBpm)
+{
+    return nBpm >= 1 ? nBpm : kDefaultTempo;
+}
+
+void CVisualizer::AddBuffer(short* pSamples)
+{
+    m_gain.Apply(pSamples, CMusicAnalyzer::BUFFER_SAMPLES);
+    m_analyzer.AddBuffer(pSamples);
+}
+
+void CVisualizer::ComposeFrame(DWORD dwNow, CDC* pDC)
+{
+    CheckArrange(dwNow, pDC);
+    pDC->SetBkMode(TRANSPARENT);
+    pDC->SetMapMode(MM_TEXT);
+    DrawCurrentPattern(pDC);
+}
+
+void CVisualizer::Clear(CDC* pDC)
+{
+    if (pDC)
+        pDC->FillSolidRect(&m_rcClient, m_crBack);
+}
+
+void CVisualizer::DrawCurrentPattern(CDC* pDC)
+{
+    m_patterns.Draw(m_nPattern, *this, PatternInput(), pDC);
+}
+
+SPatternInput CVisualizer::PatternInput() const
+{
+    SPatternInput in;
+    in.dwCount = m_analyzer.m_nCount;
+    in.nLevel = m_analyzer.m_nLevel;
+    in.nDelta = m_analyzer.m_nDelta;
+    in.dwAvgLevel = m_analyzer.m_nAvgLevel;
+    in.dwAvgDelta = m_analyzer.m_nAvgDelta;
+    in.nNearLevel = m_analyzer.m_nNearLevel;
+    in.nNearDelta = m_analyzer.m_nNearDelta;
+    in.bSilence = m_analyzer.m_bSilenceReset != 0;
+    return in;
+}
+
+int CVisualizer::StaticPeriod(int nMode) const
+{
+    switch (nMode) {
+    case 5: return 1000;
+    case 6: return 5000;
+    case 7: return 10000;
+    case 8: return m_nBeatPeriod;
+    default: return 0;
+    }
+}
+
+void CVisualizer::RestartSwitchClock(DWORD dwNow)
+{
+    m_dwNextSwitch = dwNow + (DWORD)StaticPeriod(m_nArrange);
+}
+
+void CVisualizer::CheckArrange(DWORD dwNow, CDC* pDC)
+{
+    int nDelta = m_analyzer.m_nDelta;
+    if (m_nArrange >= 1 && m_nArrange <= 3) {
+        if (nDelta > kDynamicThreshold[m_nArrange])
+            NextPattern(pDC);
+    } else if (m_nArrange == 4) {
+        if (nDelta > m_nDynThreshold)
+            NextPattern(pDC);
+    } else if (m_nArrange >= 5 && m_nArrange <= 8) {
+        if (dwNow > m_dwNextSwitch) {
+            NextPattern(pDC);
+            RestartSwitchClock(dwNow);
+        }
+    }
+}
+
+void CVisualizer::NextPattern(CDC* pDC)
+{
+    // The user marks and unmarks patterns on another thread meanwhile: the choice is made on one
+    // reading of the marks, so that the count and the walks below agree.
+    BOOL bMarked[KV_PATTERN_COUNT] = { FALSE };
+    int nMarked = 0;
+    for (int i = 1; i < KV_PATTERN_COUNT; i++) {
+        bMarked[i] = m_settings.pnMarks[i] > 0;
+        if (bMarked[i])
+            nMarked++;
+    }
+    int p = m_nPattern;
+    if (nMarked == 1) {
+        for (int i = 1; i < KV_PATTERN_COUNT; i++)
+            if (bMarked[i])
+                p = i;
+    } else {
+        // Candidates: the marked patterns, or all sixteen when none is marked. One draw slot
+        // fewer than candidates, since the current pattern is skipped in the walk.
+        BOOL bWantMarked = nMarked >= 2;
+        int nCandidates = bWantMarked ? nMarked : KV_PATTERN_COUNT - 1;
+        int r = RandomBelow(nCandidates - 1);
+        int nWalk = 0;
+        for (int i = 1; i < KV_PATTERN_COUNT; i++) {
+            if (bMarked[i] != bWantMarked || i == m_nPattern)
+                continue;
+            if (nWalk++ == r) {
+                p = i;
+                break;
+            }
+        }
+    }
+    SelectPattern(p, pDC);
+    if (m_pfnAnnounce)
+        m_pfnAnnounce(m_pOwner, WMU_PATTERN_CHANGED, (WPARAM)p);
+}
+
+void CVisualizer::SelectPattern(int nPattern, CDC* pDC)
+{
+    m_nPattern = nPattern;
+    Clear(pDC);
+    InitPattern();
+}
+
+BOOL CVisualizer::ChoosePattern(int p, DWORD dwNow, CDC* pDC)
+{
+    if (p < 0 || p >= KV_PATTERN_COUNT || p == m_nPattern)
+        return FALSE;
+    RestartSwitchClock(dwNow);
+    SelectPattern(p, pDC);
+    return TRUE;
+}
+
+void CVisualizer::ChooseArrange(int nMode, DWORD dwNow)
+{
+    // Reloaded every time: this is how the Arrange user dialog's values reach the display.
+    m_nBeatPeriod = (int)(60000u / (unsigned)SaneTempo(*m_settings.pnStaticUser));
+    m_nDynThreshold = *m_settings.pnDynamicUser;
+    SetArrange(nMode, dwNow);
+}
+
+BOOL CVisualizer::SetArrange(int nMode, DWORD dwNow)
+{
+    if (nMode == m_nArrange)
+        return FALSE;
+    m_nArrange = nMode;
+    RestartSwitchClock(dwNow);
+    return TRUE;
+}
+
+void CVisualizer::InitPattern()
+{
+    m_patterns.Init(m_nPattern, *this, PatternInput());
+}
+
+void CVisualizer::ResetPatternParams()
+{
+    m_patterns.m_panel.m_nGraphX = 0;
+}

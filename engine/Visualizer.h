@@ -1,0 +1,79 @@
+// CVisualizer: the picture's engine: canvas, analyser, input gain, patterns, Arrange scheduler, frame composition.
+#pragma once
+#include <afxwin.h>
+#include "patterns/PatternSet.h"
+#include "sound/MusicAnalyzer.h"
+#include "sound/InputGain.h"
+#include "engine/KvMessages.h"
+
+// Knows no window, thread or application object: its owner gives it each frame's time and device context,
+// the settings it reads and where its announcements go. Used on one thread only (the render thread, or the
+// offline renderer's). A device context may be NULL where there is nothing to draw on: the picture then isn't
+// cleared.
+class CVisualizer : public CPatternCanvas
+{
+public:
+    // What the Arrange modes read of the user's settings. Each pointer is read one value at a time without a
+    // lock, so another thread may change the values meanwhile; all of them must stay valid while the core lives.
+    struct SSettings {
+        const volatile int* pnMarks;        // KV_PATTERN_COUNT marks: above 0 when the pattern is marked
+        const volatile int* pnStaticUser;   // Static User tempo, beats per minute
+        const volatile int* pnDynamicUser;  // Dynamic User threshold of the level's change
+    };
+    // A pattern chosen by the Arrange modes (WMU_PATTERN_CHANGED) goes to the owner through this.
+    typedef void (*AnnounceFn)(void* pOwner, UINT msg, WPARAM wParam);
+
+    CVisualizer();
+
+    void SetSettings(const SSettings& settings) { m_settings = settings; }
+    void SetAnnounce(AnnounceFn pfn, void* pOwner);
+    // Pattern 0 is drawn at 640 x 480 and stretched to the canvas unless the display is at its Normal size.
+    void SetPanelScaled(BOOL bScaled) { m_patterns.m_panel.m_bScaled = bScaled; }
+
+    // One buffer of sound, the sensitivity applied before the analyser sees it.
+    void AddBuffer(short* pSamples);
+    // A frame at a moment of the millisecond clock: the live display's is timeGetTime, an offline render's
+    // the time of the sound block in its file.
+    void ComposeFrame(DWORD dwNow, CDC* pDC);
+    void Clear(CDC* pDC);
+
+    // The user's requests: FALSE when they change nothing. A requested pattern restarts the static period.
+    BOOL ChoosePattern(int nPattern, DWORD dwNow, CDC* pDC);
+    void SelectPattern(int nPattern, CDC* pDC);
+    // Reloads the user's tempo and threshold first, even for the current mode.
+    void ChooseArrange(int nMode, DWORD dwNow);
+    // The mode alone, as the display's own commands set it.
+    BOOL SetArrange(int nMode, DWORD dwNow);
+
+    // The scheduler, once a frame.
+    void CheckArrange(DWORD dwNow, CDC* pDC);
+    void NextPattern(CDC* pDC);
+    int StaticPeriod(int nMode) const;
+    // The tempo the scheduler may divide by: values below 1 become the default, 140.
+    static int SaneTempo(int nBpm);
+
+    void InitPattern();
+    void ResetPatternParams();
+    SPatternInput PatternInput() const;
+    void DrawCurrentPattern(CDC* pDC);
+
+    // Selection
+    int m_nPattern;
+    int m_nArrange;
+    // Scheduler
+    int m_nBeatPeriod;
+    int m_nDynThreshold;
+    DWORD m_dwNextSwitch;
+    // Every pattern's state
+    CPatternSet m_patterns;
+    // Sound
+    CInputGain m_gain;        // the user's sensitivity, applied to each buffer before the analyser sees it
+    CMusicAnalyzer m_analyzer;
+
+private:
+    void RestartSwitchClock(DWORD dwNow);
+
+    SSettings m_settings;
+    AnnounceFn m_pfnAnnounce;
+    void* m_pOwner;
+};

@@ -1,0 +1,26 @@
+// CAnalysisPanel: pattern 0, the "Music analyzing" panel of the analyser's values, bars and dot graph.
+#pragma once
+#include <afxwin.h>
+#include "patterns/PatternCanvas.h"
+#include "patterns/PatternInput.h"
+
+class CAnalysisPanel
+{
+public:
+    void InitPattern0(CPatternCanvas& cv, const SPatternInput& in);
+    void DrawPattern0(CPatternCanvas& cv, const SPatternInput& in, CDC* pDC);
+
+    // Drawn in 640 x 480 units and stretched to the canvas, unless the display is at its Normal size.
+    BOOL m_bScaled = FALSE;
+    // Column of the dot graph's next dots; 0 until the pattern first starts.
+    int m_nGraphX = 0;
+
+private:
+    void SetPanelMapping(const CPatternCanvas& cv, CDC* pDC) const;
+    BOOL MakePanelFonts();
+    void DrawPanelRow(const CPatternCanvas& cv, CDC* pDC, int nRow, int nValue) const;
+
+    // Made from the platform's stock font at the first frame and kept with the panel.
+    CFont m_fontTitle;
+    CFont m_fontRow;
+};
