@@ -57,6 +57,10 @@ start_xvfb() {
 # PulseAudio with one null sink "kv" whose monitor is the default source: what paplay plays, Wine records.
 # The sink runs at the program's own format (11025 Hz, mono, 16 bit) so no resampler touches the samples:
 # a constant signal arrives bit-exact (at 44.1 kHz stereo, 16448 came back as 16453).
+# Without shared memory: at that format the server hands a player's blocks on to the recorder unchanged, and
+# when such a player ended (a restarted paplay) PulseAudio 16 could abort on an assertion in memblock.c
+# ("n_imported > 0"), after "Cannot send block reference with non-registered memfd ID" in its log; every
+# later client then met "Connection refused". Over the socket the blocks are copied, which costs nothing here.
 start_pulse() {
   export XDG_RUNTIME_DIR="$KV_TMP/run"
   mkdir -p "$XDG_RUNTIME_DIR" "$KV_TMP/home"
@@ -65,7 +69,7 @@ start_pulse() {
   # Clients must never spawn a sound server of their own (matters when a test points PULSE_SERVER elsewhere).
   printf 'autospawn = no\n' >"$KV_TMP/pulse-client.conf"
   export PULSE_CLIENTCONFIG="$KV_TMP/pulse-client.conf"
-  HOME="$KV_TMP/home" pulseaudio --daemonize=yes --exit-idle-time=-1 --system=false -n \
+  HOME="$KV_TMP/home" pulseaudio --daemonize=yes --exit-idle-time=-1 --system=false -n --disable-shm=yes \
     --log-target=file:"$KV_TMP/pulse.log" \
     --load="module-native-protocol-unix auth-anonymous=1" \
     --load="module-null-sink sink_name=kv rate=11025 channels=1 format=s16le" || { kv_log "pulseaudio failed, see $KV_TMP/pulse.log"; return 1; }
