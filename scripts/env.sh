@@ -243,6 +243,8 @@ kv_play_loop() {
     while :; do
       paplay "$1" & player=$!
       wait "$player"
+      # A player that could not start (the sound server has gone) is tried again a second later, at once on USR1.
+      if (($? == 1)); then sleep 1 & player=$!; wait "$player"; fi
     done
   ) &
   KV_LOOP_PID=$!
