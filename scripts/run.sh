@@ -10,7 +10,6 @@ RETRY_SETTLE_SECONDS=$((SETTLE_SECONDS + 3))
 MIN_DRAWN_PIXELS=16                       # a 5-pixel disc; a blank display has none
 SHOTS="$ROOT/out/screenshots"
 PATTERNS=17
-SOUND_RESTARTS=0
 DESKTOP_SIZE=1280x1024
 CONTROL=("KALVORA.INI Class" Kalvora)    # class and title of the control window
 WM_COMMAND=0x0111
@@ -77,12 +76,12 @@ save_screen_part() {
 }
 
 # The private sound server answers; when it has gone it is started again (same socket, sink and defaults),
-# after its log's last lines are shown. Kalvora reopens its sound input by itself once the server is back.
+# after the errors it logged are shown (an abort names its cause, a kill leaves none). Kalvora reopens its
+# sound input by itself once the server is back.
 ensure_sound_server() {
   timeout 5 pactl info >/dev/null 2>&1 && return 0
-  kv_log "the sound server has gone; its log ends:"
-  tail -n 3 "$KV_TMP/pulse.log" >&2
-  cp "$KV_TMP/pulse.log" "$KV_TMP/pulse-$((++SOUND_RESTARTS)).log" 2>/dev/null
+  kv_log "the sound server has gone; starting it again"
+  grep '^E:' "$KV_TMP/pulse.log" | tail -n 3 >&2
   start_pulse
 }
 
@@ -123,7 +122,7 @@ show_every_pattern() {
     if ! shows_drawing "$(shot_path "$n")"; then
       kv_log "Pattern$n shows only its background; once more"
       shoot_pattern "$n" "$RETRY_SETTLE_SECONDS" || return 1
-      shows_drawing "$(shot_path "$n")" || BLANK_PATTERNS+=("Pattern$n")
+      shows_drawing "$(shot_path "$n")" || { BLANK_PATTERNS+=("Pattern$n"); kv_log "Pattern$n stays blank"; }
     fi
     kv_log "Pattern$n: $(shot_path "$n")"
   done
