@@ -137,6 +137,10 @@ hold_desktop() {
   [[ -f "$probe" ]] || return 0
   wine "$probe" hold 86400000 >/dev/null 2>&1 &
   KV_PIDS+=("$!")
+  # Returns once the desktop process runs. Started later, by the first program of a caller that reads its
+  # output through a pipe (ctest listing the unit tests), it would inherit that pipe and, held, keep it open:
+  # the reader then waits for the end of the output until its time-out.
+  wine "$probe" list >/dev/null 2>&1
 }
 
 kv_stop_pid() {
