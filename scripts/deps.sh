@@ -1,8 +1,9 @@
 #!/bin/bash
-# Installs what building, running and testing Kalvora needs on Debian 12 (as root); quick when all is there.
+# Installs what building, running and testing Kalvora needs on Debian 12 (as root, or through sudo); quick when all is there.
 set -u -o pipefail
 
 LOG=/tmp/kalvora-deps.log
+SCRIPT=$(readlink -f "$0")
 export DEBIAN_FRONTEND=noninteractive
 APT_OPTS=(-y -q -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold)
 
@@ -133,12 +134,46 @@ ensure_32bit_runs() {
   /lib/ld-linux.so.2 --version >/dev/null 2>&1 || fail "32-bit programs still cannot run"
 }
 
-main() {
-  : >"$LOG"
-  if ((EUID != 0)); then
-    for p in "${PACKAGES[@]}"; do installed "$p" || { say "run as root: $p is missing"; exit 1; }; done
-    exit 0
+# ---- Without root: nothing to do when all is there; else sudo runs this script, or the user is told what to run
+
+missing_packages() {
+  local p
+  for p in "${PACKAGES[@]}"; do installed "$p" || echo "$p"; done
+}
+
+# The installed 32-bit loader cannot start: the kernel needs the qemu registration that only this script makes.
+loader_broken() {
+  [[ -e /lib/ld-linux.so.2 ]] && ! /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
+# The one line a user without sudo runs as root.
+root_command() {
+  local missing=("$@") line=""
+  if ((${#missing[@]} == 0)); then
+    echo "bash $SCRIPT"   # only the 32-bit set-up is missing
+    return
   fi
+  dpkg --print-foreign-architectures | grep -qx i386 || line="dpkg --add-architecture i386 && "
+  echo "${line}apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
+}
+
+without_root() {
+  local missing
+  mapfile -t missing < <(missing_packages)
+  ((${#missing[@]} == 0)) && ! loader_broken && exit 0
+  if command -v sudo >/dev/null 2>&1; then
+    say "installing as root through sudo: ${missing[*]:-the 32-bit set-up}"
+    sudo -- bash "$SCRIPT" && exit 0
+    say "sudo did not succeed"
+  fi
+  say "missing: ${missing[*]:-a working 32-bit loader}. As root, run:"
+  echo "  $(root_command "${missing[@]}")" >&2
+  exit 1
+}
+
+main() {
+  ((EUID == 0)) || without_root
+  : >"$LOG"
   ensure_i386_arch
   # The 32-bit loader first: later i386 packages run 32-bit helpers in their install scripts.
   ensure_packages libc6:i386

@@ -58,6 +58,10 @@ start_xvfb() {
 # second sink, "music" ("Monitor of Music" as an input), is there for choosing an input other than the default.
 # The sink runs at the program's own format (11025 Hz, mono, 16 bit) so no resampler touches the samples:
 # a constant signal arrives bit-exact (at 44.1 kHz stereo, 16448 came back as 16453).
+# Without shared memory: at that format the server hands a player's blocks on to the recorder unchanged, and
+# when such a player ended (a restarted paplay) PulseAudio 16 could abort on an assertion in memblock.c
+# ("n_imported > 0"), after "Cannot send block reference with non-registered memfd ID" in its log; every
+# later client then met "Connection refused". Over the socket the blocks are copied, which costs nothing here.
 start_pulse() {
   export XDG_RUNTIME_DIR="$KV_TMP/run"
   mkdir -p "$XDG_RUNTIME_DIR" "$KV_TMP/home"
@@ -66,7 +70,7 @@ start_pulse() {
   # Clients must never spawn a sound server of their own (matters when a test points PULSE_SERVER elsewhere).
   printf 'autospawn = no\n' >"$KV_TMP/pulse-client.conf"
   export PULSE_CLIENTCONFIG="$KV_TMP/pulse-client.conf"
-  HOME="$KV_TMP/home" pulseaudio --daemonize=yes --exit-idle-time=-1 --system=false -n \
+  HOME="$KV_TMP/home" pulseaudio --daemonize=yes --exit-idle-time=-1 --system=false -n --disable-shm=yes \
     --log-target=file:"$KV_TMP/pulse.log" \
     --load="module-native-protocol-unix auth-anonymous=1" \
     --load="module-null-sink sink_name=kv rate=11025 channels=1 format=s16le" \
@@ -136,9 +140,9 @@ hold_desktop() {
   [[ -f "$probe" ]] || return 0
   wine "$probe" hold 86400000 >/dev/null 2>&1 &
   KV_PIDS+=("$!")
-  # The desktop process takes the standard output of the program that starts it and keeps it for the whole
-  # run: started by a test's program, it would hold that test's output pipe open and its reader waiting.
-  # One quick probe now makes sure it starts with ours, which goes nowhere.
+  # Returns once the desktop process runs. Started later, by the first program of a caller that reads its
+  # output through a pipe (ctest listing the unit tests), it would inherit that pipe and, held, keep it open:
+  # the reader then waits for the end of the output until its time-out.
   wine "$probe" list >/dev/null 2>&1
 }
 
@@ -246,6 +250,8 @@ kv_play_loop() {
     while :; do
       paplay "$1" & player=$!
       wait "$player"
+      # A player that could not start (the sound server has gone) is tried again a second later, at once on USR1.
+      if (($? == 1)); then sleep 1 & player=$!; wait "$player"; fi
     done
   ) &
   KV_LOOP_PID=$!

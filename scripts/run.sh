@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 ROOT=$PWD
 # How long each pattern runs before its screenshot; the music's loud part lasts from 3 s to 11 s after the switch.
 SETTLE_SECONDS=${KV_SETTLE_SECONDS:-4}
+RETRY_SETTLE_SECONDS=$((SETTLE_SECONDS + 3))
+MIN_DRAWN_PIXELS=16                       # a 5-pixel disc; a blank display has none
 SHOTS="$ROOT/out/screenshots"
 PATTERNS=17
 DESKTOP_SIZE=1280x1024
@@ -73,16 +75,55 @@ save_screen_part() {
   import -window root "$KV_TMP/root.png" && convert "$KV_TMP/root.png" -crop "$1" +repage "$2"
 }
 
-# Shows each pattern with the music started afresh, so that every screenshot falls into the loud part.
+# The private sound server answers; when it has gone it is started again (same socket, sink and defaults),
+# after the errors it logged are shown (an abort names its cause, a kill leaves none). Kalvora reopens its
+# sound input by itself once the server is back.
+ensure_sound_server() {
+  timeout 5 pactl info >/dev/null 2>&1 && return 0
+  kv_log "the sound server has gone; starting it again"
+  grep '^E:' "$KV_TMP/pulse.log" | tail -n 3 >&2
+  start_pulse
+}
+
+# How many pixels of the PNG $1 differ from its most common colour, the display's background.
+drawn_pixels() {
+  convert "$1" -format %c histogram:info:- |
+    awk -F: '{ n = $1 + 0; total += n; if (n > most) most = n } END { print total - most }'
+}
+
+# The picture $1 shows more than the background. A few pixels are enough: a loud pattern may draw a single disc.
+shows_drawing() {
+  local drawn
+  drawn=$(drawn_pixels "$1") || return 1
+  ((drawn >= MIN_DRAWN_PIXELS))
+}
+
+# One screenshot of pattern $1, $2 seconds after the music has started afresh; the sound server is checked
+# (and started again when it has gone) before.
+shoot_pattern() {
+  local n=$1 settle=$2 geometry
+  kv_alive "$KALVORA_PID" || { kv_log "Kalvora ended before Pattern$n"; tail -n 20 "$KV_TMP/kalvora.log"; return 1; }
+  ensure_sound_server || { kv_log "the sound server could not be started again"; return 1; }
+  select_pattern "$n" || { kv_log "the display did not switch to Pattern$n"; return 1; }
+  geometry=$(display_geometry "$n") || { kv_log "no client rectangle for Pattern$n"; return 1; }
+  kv_restart_loop
+  sleep "$settle"
+  save_screen_part "$geometry" "$(shot_path "$n")" || { kv_log "no screenshot of Pattern$n"; return 1; }
+}
+
+# Shows each pattern so that every screenshot falls into the music's loud part. A pattern that shows only
+# its background is tried once more, later in the loud part (Kalvora may be slow to reopen its sound input
+# or lag behind the music); one that stays so is named in BLANK_PATTERNS.
 show_every_pattern() {
-  local n geometry
+  local n
+  BLANK_PATTERNS=()
   for ((n = 0; n < PATTERNS; n++)); do
-    kv_alive "$KALVORA_PID" || { kv_log "Kalvora ended before Pattern$n"; tail -n 20 "$KV_TMP/kalvora.log"; return 1; }
-    select_pattern "$n" || { kv_log "the display did not switch to Pattern$n"; return 1; }
-    geometry=$(display_geometry "$n") || { kv_log "no client rectangle for Pattern$n"; return 1; }
-    kv_restart_loop
-    sleep "$SETTLE_SECONDS"
-    save_screen_part "$geometry" "$(shot_path "$n")" || { kv_log "no screenshot of Pattern$n"; return 1; }
+    shoot_pattern "$n" "$SETTLE_SECONDS" || return 1
+    if ! shows_drawing "$(shot_path "$n")"; then
+      kv_log "Pattern$n shows only its background; once more"
+      shoot_pattern "$n" "$RETRY_SETTLE_SECONDS" || return 1
+      shows_drawing "$(shot_path "$n")" || { BLANK_PATTERNS+=("Pattern$n"); kv_log "Pattern$n stays blank"; }
+    fi
     kv_log "Pattern$n: $(shot_path "$n")"
   done
 }
@@ -101,6 +142,11 @@ kv_make_music "$KV_TMP/music.wav" || { kv_log "sox could not make the music"; ex
 kv_play_loop "$KV_TMP/music.wav"
 start_kalvora "$@" || exit 1
 show_every_pattern || exit 1
+kv_stop_pid "$KV_LOOP_PID"   # before the sound server goes, so no player complains about it
 make_contact_sheet || { kv_log "montage failed"; exit 1; }
 echo "Screenshots: $SHOTS/pattern-00.png .. pattern-16.png"
 echo "Contact sheet: $SHOTS/contact-sheet.png"
+if ((${#BLANK_PATTERNS[@]})); then
+  kv_log "only the background, no drawing, in: ${BLANK_PATTERNS[*]}"
+  exit 1
+fi

@@ -5,8 +5,9 @@ import time
 import unittest
 
 from kvharness import (CONTROL_CLASS, CONTROL_TITLE, DISPLAY_TITLE, MESSAGE_BOX_CLASS, KvTestCase, children,
-                       click_at, client_rect, close_window, find_window, key, list_windows, region_pixels,
-                       screenshot, wait_for, wait_window, wave_in_error_text, window_rect, x_focus)
+                       click_at, client_rect, close_window, enabled, find_window, key, list_windows, post,
+                       region_pixels, screenshot, start_sound_server, stop_sound_server, wait_for, wait_window,
+                       wave_in_error_text, window_rect, x_focus)
 
 START_TIMEOUT = 30.0
 MMSYSERR_BADDEVICEID = 2
@@ -15,6 +16,8 @@ SS_ICON = 0x03
 MENU_CLASS = "#32768"
 CHECK_COLUMN = (2, 19)          # x range of a popup menu's check marks, from its left edge
 LAST_ITEM_HEIGHT = 20           # the Window menu's last item, "Control Window", ends the popup
+WM_COMMAND = 0x0111
+ID_APP_EXIT = 0xE141            # File > "Quit(&Q)"
 
 
 def check_marks(png, rect):
@@ -127,6 +130,26 @@ class StartupTest(KvTestCase):
 
         self.assertTrue(program.close())
         self.assertTrue(program.wait_exit(2), "process still running 2 s after WM_CLOSE")
+
+    def test_quitting_while_the_sound_error_box_is_up_ends_the_process_within_2s(self):
+        """Without a sound server the render thread shows the wave error and waits in that box for an answer.
+        Quitting from the control window meanwhile, by File > Quit or by closing it, must not wait for one."""
+        stop_sound_server()
+        self.addCleanup(start_sound_server)   # later tests need it, whatever happens here
+        requests = (("File > Quit", lambda: post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, ID_APP_EXIT)),
+                    ("closing the control window", lambda: close_window(CONTROL_CLASS, CONTROL_TITLE)))
+        for how, request in requests:
+            with self.subTest(how):
+                program = self.start_kalvora(workdir=tempfile.mkdtemp(prefix="quit-", dir=self.workdir))
+                try:
+                    self.assertTrue(program.wait_control(START_TIMEOUT), "no control window\n" + program.log())
+                    self.assertTrue(wait_window(MESSAGE_BOX_CLASS, "*", START_TIMEOUT), "no box\n" + program.log())
+                    self.assertTrue(enabled(CONTROL_CLASS, CONTROL_TITLE), "the box leaves the user no way to quit")
+                    self.assertTrue(request(), "the control window was not there to ask")
+                    self.assertTrue(program.wait_exit(2), "still running 2 s after %s with the box up" % how)
+                    self.assertTrue(os.path.exists(program.ini), "ended without writing KALVORA.INI")
+                finally:
+                    program.kill()   # the next start must not meet this one as its first instance
 
     def assertStopIcon(self, controls):
         """The box's icon control shows the stop icon: a mostly red picture."""
