@@ -9,11 +9,6 @@ const char kFrameClass[] = "KalvoraFrame";
 
 const UINT kFrameStyle = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
 
-HCURSOR ArrowCursor()
-{
-    return ::LoadCursorA(NULL, MAKEINTRESOURCEA(32512));   // IDC_ARROW
-}
-
 // Class icon of a frame loaded from a resource: one class per icon ID, else the default class.
 LPCSTR RegisterFrameClass(UINT nIconID, char (&szName)[64])
 {
@@ -21,7 +16,7 @@ LPCSTR RegisterFrameClass(UINT nIconID, char (&szName)[64])
     if (hIcon == NULL)
         return CFrameWnd::GetDefaultClass();
     wsprintfA(szName, "%s:%u", kFrameClass, nIconID);
-    if (!AfxRegisterWndClass(szName, kFrameStyle, ArrowCursor(), (HBRUSH)(COLOR_WINDOW + 1), hIcon))
+    if (!AfxRegisterWndClass(szName, kFrameStyle, AfxArrowCursor(), (HBRUSH)(COLOR_WINDOW + 1), hIcon))
         return CFrameWnd::GetDefaultClass();
     return szName;
 }
@@ -39,7 +34,7 @@ CFrameWnd::~CFrameWnd()
 
 LPCSTR CFrameWnd::GetDefaultClass()
 {
-    AfxRegisterWndClass(kFrameClass, kFrameStyle, ArrowCursor(), (HBRUSH)(COLOR_WINDOW + 1), NULL);
+    AfxRegisterWndClass(kFrameClass, kFrameStyle, AfxArrowCursor(), (HBRUSH)(COLOR_WINDOW + 1), NULL);
     return kFrameClass;
 }
 

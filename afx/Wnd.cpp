@@ -6,6 +6,11 @@ namespace {
 const char kObjectProp[] = "KalvoraWndObject";
 }
 
+HCURSOR AfxArrowCursor()
+{
+    return ::LoadCursorA(NULL, MAKEINTRESOURCEA(32512));   // IDC_ARROW
+}
+
 BOOL AfxRegisterWndClass(LPCSTR pszName, UINT nStyle, HCURSOR hCursor, HBRUSH hBackground, HICON hIcon)
 {
     HINSTANCE hInst = ::GetModuleHandleA(NULL);

@@ -11,6 +11,8 @@ class CCmdUI;
 // Registers (once) a window class whose windows are run by CWnd's window procedure.
 // FALSE when the class could not be registered.
 BOOL AfxRegisterWndClass(LPCSTR pszName, UINT nStyle, HCURSOR hCursor, HBRUSH hBackground, HICON hIcon);
+// The system's arrow cursor, the one every window class of the program shows.
+HCURSOR AfxArrowCursor();
 
 class CWnd : public CCmdTarget
 {

@@ -38,5 +38,5 @@ BOOL CInstanceGuard::RegisterWindowClass(UINT nIDIcon)
     // Run by the framework's procedure, so the control window can be made of this class.
     HICON hIcon = ::LoadIconA(::GetModuleHandleA(NULL), MAKEINTRESOURCEA(nIDIcon));
     return AfxRegisterWndClass(m_strName, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS,
-                               ::LoadCursorA(NULL, MAKEINTRESOURCEA(32512)), (HBRUSH)(COLOR_WINDOW + 1), hIcon);
+                               AfxArrowCursor(), (HBRUSH)(COLOR_WINDOW + 1), hIcon);
 }

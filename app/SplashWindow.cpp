@@ -14,7 +14,7 @@ LPCSTR SplashClass()
 {
     static const char kName[] = "KalvoraSplash";
     // Arrow cursor; no background brush and no icon: the picture covers the whole window.
-    AfxRegisterWndClass(kName, 0, ::LoadCursorA(NULL, MAKEINTRESOURCEA(32512)), NULL, NULL);
+    AfxRegisterWndClass(kName, 0, AfxArrowCursor(), NULL, NULL);
     return kName;
 }
 }

@@ -210,6 +210,12 @@ kv_system_sound_source() {
 
 # ---- Driving the running program: window probe and sound
 
+# A command ID as the program has it: the number #defined for NAME in res/resource.h or afx/AfxRes.h.
+kv_resource_id() {
+  awk -v name="$1" '$1 == "#define" && $2 == name { print $3; exit }' \
+    "$(dirname "${BASH_SOURCE[0]}")/../res/resource.h" "$(dirname "${BASH_SOURCE[0]}")/../afx/AfxRes.h"
+}
+
 KV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Runs the window probe (build target kvprobe) under Wine, without the carriage returns of its output. It sees

@@ -13,7 +13,6 @@ PATTERNS=17
 DESKTOP_SIZE=1280x1024
 CONTROL=("KALVORA.INI Class" Kalvora)    # class and title of the control window
 WM_COMMAND=0x0111
-ID_PATTERN0=0x8006                        # menu commands "Pattern0" .. "Pattern16" follow one another
 SHEET_FONT=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 
 # --system-sound: Kalvora records what the default output plays instead of the default input.
@@ -26,6 +25,7 @@ set -- "${ARGS[@]}"
 
 bash scripts/build.sh Kalvora kvprobe || exit 1
 source scripts/env.sh
+ID_PATTERN0=$(kv_resource_id ID_PATTERN_FIRST)   # menu commands "Pattern0" .. "Pattern16" follow one another
 
 # For Kalvora's Wine process alone, so the desktop's default input stays as the user set it.
 use_system_sound() {

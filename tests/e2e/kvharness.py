@@ -160,14 +160,19 @@ def send(cls, title, msg, wparam=0, lparam=0):
 
 
 def resource_ids():
-    """Every #define NAME number of res/resource.h, as {NAME: number}: the command IDs the program uses."""
+    """Every #define NAME number of res/resource.h and afx/AfxRes.h, as {NAME: number}: the command IDs the
+    program uses, read where the program takes them from."""
     ids = {}
-    with open(os.path.join(REPO, "res", "resource.h")) as f:
-        for line in f:
-            match = re.match(r"#define\s+(\w+)\s+(0x[0-9A-Fa-f]+|\d+)\b", line)
-            if match:
-                ids[match.group(1)] = int(match.group(2), 0)
+    for path in (os.path.join(REPO, "res", "resource.h"), os.path.join(REPO, "afx", "AfxRes.h")):
+        with open(path) as f:
+            for line in f:
+                match = re.match(r"#define\s+(\w+)\s+(0x[0-9A-Fa-f]+|\d+)\b", line)
+                if match:
+                    ids[match.group(1)] = int(match.group(2), 0)
     return ids
+
+
+IDS = resource_ids()
 
 
 def wave_inputs():

@@ -5,7 +5,7 @@ import re
 import time
 import unittest
 
-from kvharness import (CONTROL_CLASS, CONTROL_TITLE, MESSAGE_BOX_CLASS, KvTestCase, children, click_at, client_rect,
+from kvharness import (CONTROL_CLASS, CONTROL_TITLE, IDS, MESSAGE_BOX_CLASS, KvTestCase, children, click_at, client_rect,
                        enabled, find_window, key, list_windows, owner, pixel, post, region_pixels, run, screenshot,
                        title_changes, wait_for, wait_window, watch_x_title, window_rect, window_title, x_focus,
                        x_window_id)
@@ -13,8 +13,8 @@ from kvharness import (CONTROL_CLASS, CONTROL_TITLE, MESSAGE_BOX_CLASS, KvTestCa
 START_TIMEOUT = 30.0
 DISPLAY_CLASS = "KalvoraFrame"
 WM_COMMAND = 0x0111
-ID_USER_SETTING = 0x8027
-ID_SCREEN_COLOR = 0x8039
+ID_USER_SETTING = IDS["ID_ARRANGE_USER"]
+ID_SCREEN_COLOR = IDS["ID_SCREEN_COLOR"]
 DC_SAMPLE = 16448                      # level 128
 ARRANGE_NONE, STATIC_1SEC = 0, 5
 DYNAMIC_EDIT, STATIC_EDIT = 1000, 1001

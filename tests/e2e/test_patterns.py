@@ -4,14 +4,14 @@ import os
 import time
 import unittest
 
-from kvharness import (CONTROL_CLASS, CONTROL_TITLE, KvTestCase, Picture, client_rect, post, screenshot,
+from kvharness import (CONTROL_CLASS, CONTROL_TITLE, IDS, KvTestCase, Picture, client_rect, post, screenshot,
                        wait_window, window_title)
 
 START_TIMEOUT = 30.0
 DISPLAY_CLASS = "KalvoraFrame"
 WM_COMMAND = 0x0111
-ID_PATTERN_FIRST = 0x8006
-ID_CONTROL_WINDOW = 0x802D
+ID_PATTERN_FIRST = IDS["ID_PATTERN_FIRST"]
+ID_CONTROL_WINDOW = IDS["ID_CONTROL_WINDOW"]
 DC_SAMPLE = 16448          # level 128 in every buffer, delta 0 once it runs
 SETTLE = 1.5               # seconds of frames after a switch before looking
 TRIES = 3                  # a screenshot can fall between a frame's erase and its draw

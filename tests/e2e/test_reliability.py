@@ -5,14 +5,14 @@ import random
 import time
 import unittest
 
-from kvharness import (CONTROL_CLASS, CONTROL_TITLE, MESSAGE_BOX_CLASS, KvTestCase, children, client_rect,
+from kvharness import (CONTROL_CLASS, CONTROL_TITLE, IDS, MESSAGE_BOX_CLASS, KvTestCase, children, client_rect,
                        click_at, close_window, find_window, list_windows, post, screenshot, send, start_sound_server,
                        stop_sound_server, subprocess, wait_window, wave_in_error_text, window_title)
 
 START_TIMEOUT = 30.0
 DISPLAY_CLASS = "KalvoraFrame"
 WM_COMMAND = 0x0111
-ID_PATTERN_FIRST = 0x8006
+ID_PATTERN_FIRST = IDS["ID_PATTERN_FIRST"]
 DC_SAMPLE = 16448          # level 128: pattern 4 then places 172 dots anew in every frame
 SCATTER = 4
 RESUME_LIMIT = 5.0         # seconds from the server's return to the first new frame
@@ -22,9 +22,9 @@ GDI_SLACK = 8              # pattern 0's two fonts, the panel's and dialogs' pic
                            # cache of pens and brushes is bounded by design and not counted)
 HANDLE_SLACK = 8
 MMSYSERR_BADDEVICEID = 2
-ID_ARRANGE_USER = 0x8027
-ID_SCREEN_COLOR = 0x8039
-ID_APP_ABOUT = 0xE140
+ID_ARRANGE_USER = IDS["ID_ARRANGE_USER"]
+ID_SCREEN_COLOR = IDS["ID_SCREEN_COLOR"]
+ID_APP_ABOUT = IDS["ID_APP_ABOUT"]
 SCREEN_SURFACE_KB = 1920 * 1080 * 4 // 1024
 
 
@@ -148,8 +148,10 @@ class StormTest(KvTestCase):
             ["%s%s" % (mod, f) for mod in ("", "ctrl+", "shift+", "shift+ctrl+") for f in
              ("F5", "F6", "F7", "F8", "F9", "F10")])
     # Menu commands that open no dialog: patterns, modes, monitors, sizes, colour steps.
-    COMMANDS = (list(range(0x8006, 0x8017)) + list(range(0x801E, 0x8027)) + list(range(0x802F, 0x8034)) +
-                list(range(0x8035, 0x8039)) + list(range(0x803A, 0x8052)))
+    COMMANDS = [n for first, last in (("ID_PATTERN_FIRST", "ID_PATTERN_LAST"), ("ID_ARRANGE_FIRST", "ID_ARRANGE_LAST"),
+                                      ("ID_MONITOR_FIRST", "ID_MONITOR_LAST"), ("ID_SIZE_NONE", "ID_SIZE_FIT"),
+                                      ("ID_COLOR_FIRST", "ID_COLOR_LAST"))
+                for n in range(IDS[first], IDS[last] + 1)]
     SECONDS = 60
 
     def test_a_minute_of_random_input_leaves_the_program_well(self):
@@ -208,7 +210,7 @@ class StormTest(KvTestCase):
     def visit_sizes(self):
         """Whole screen, half and normal size, in this order, so that both measures find Wine's window
         surfaces in the same state: it frees a larger window's surface only some time after a resize."""
-        for size in (0x8038, 0x8037, 0x8036):
+        for size in (IDS["ID_SIZE_FIT"], IDS["ID_SIZE_HALF"], IDS["ID_SIZE_NORMAL"]):
             post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, size)
             time.sleep(1.5)
 
@@ -233,9 +235,9 @@ class StormTest(KvTestCase):
                 close_window(MESSAGE_BOX_CLASS, "*")
         control = client_rect(CONTROL_CLASS, CONTROL_TITLE)
         if control is not None and not control[4]:
-            post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, 0x802D)   # show the control window again
-        post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, 0x801E)       # Arrange "None"
-        post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, 0x8036)       # Normal size
+            post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, IDS["ID_CONTROL_WINDOW"])   # show it again
+        post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, IDS["ID_ARRANGE_FIRST"])        # Arrange "None"
+        post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, IDS["ID_SIZE_NORMAL"])
         time.sleep(1)
 
     def select_after_storm(self):

@@ -4,12 +4,11 @@ import os
 import time
 import unittest
 
-from kvharness import (CONTROL_CLASS, CONTROL_TITLE, DISPLAY_TITLE, MESSAGE_BOX_CLASS, KvTestCase, Picture,
-                       client_rect, find_window, post, resource_ids, screenshot, send, wave_inputs)
+from kvharness import (CONTROL_CLASS, CONTROL_TITLE, DISPLAY_TITLE, IDS, MESSAGE_BOX_CLASS, KvTestCase, Picture,
+                       client_rect, find_window, post, screenshot, send, wave_inputs)
 
 START_TIMEOUT = 30.0
 WM_COMMAND = 0x0111
-IDS = resource_ids()
 WMU_QUERY_COUNTS = 0x0400 + 90
 COUNT_LONGEST_GAP_MS, COUNT_LONGEST_OPEN_MS = 4, 5
 MUSIC_INPUT = "Monitor of Music"    # the second null sink of the test's sound server

@@ -2,7 +2,7 @@
 import time
 import unittest
 
-from kvharness import (CONTROL_CLASS, CONTROL_TITLE, DISPLAY_TITLE, KV_EXE, MESSAGE_BOX_CLASS, KvTestCase, children,
+from kvharness import (CONTROL_CLASS, CONTROL_TITLE, IDS, DISPLAY_TITLE, KV_EXE, MESSAGE_BOX_CLASS, KvTestCase, children,
                        click_at, client_rect, close_window, enabled, find_window, key, list_windows, owner, post,
                        project_version, run, title_changes, version_resource, wait_window, watch_x_title,
                        window_title, x_focus, x_window_id)
@@ -10,8 +10,8 @@ from kvharness import (CONTROL_CLASS, CONTROL_TITLE, DISPLAY_TITLE, KV_EXE, MESS
 START_TIMEOUT = 30.0
 SPLASH_SIZE = (354, 267)
 WM_COMMAND = 0x0111
-ID_APP_ABOUT = 0xE140
-ID_STATIC_1SEC = 0x8023
+ID_APP_ABOUT = IDS["ID_APP_ABOUT"]
+ID_STATIC_1SEC = IDS["ID_ARRANGE_FIRST"] + 5   # "Static 1sec"
 DISPLAY_X_NAME = "^Pattern[0-9]+$"
 
 

@@ -4,7 +4,7 @@ import tempfile
 import time
 import unittest
 
-from kvharness import (CONTROL_CLASS, CONTROL_TITLE, DISPLAY_TITLE, MESSAGE_BOX_CLASS, KvTestCase, children,
+from kvharness import (CONTROL_CLASS, CONTROL_TITLE, IDS, DISPLAY_TITLE, MESSAGE_BOX_CLASS, KvTestCase, children,
                        click_at, client_rect, close_window, enabled, find_window, key, list_windows, post,
                        region_pixels, screenshot, start_sound_server, stop_sound_server, wait_for, wait_window,
                        wave_in_error_text, window_rect, x_focus)
@@ -17,7 +17,7 @@ MENU_CLASS = "#32768"
 CHECK_COLUMN = (2, 19)          # x range of a popup menu's check marks, from its left edge
 LAST_ITEM_HEIGHT = 20           # the Window menu's last item, "Control Window", ends the popup
 WM_COMMAND = 0x0111
-ID_APP_EXIT = 0xE141            # File > "Quit(&Q)"
+ID_APP_EXIT = IDS["ID_APP_EXIT"]            # File > "Quit(&Q)"
 
 
 def check_marks(png, rect):
