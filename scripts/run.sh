@@ -59,7 +59,7 @@ start_kalvora() {
 # then waits until the display's title names the pattern.
 select_pattern() {
   kv_probe post "${CONTROL[@]}" "$WM_COMMAND" $((ID_PATTERN0 + $1)) 0 >/dev/null &&
-    kv_probe wait '*' "Pattern$1" 10000 >/dev/null
+    kv_probe wait '*' "Pattern$1" 30000 >/dev/null
 }
 
 # The display window's client area (it shows pattern $1) as an ImageMagick crop geometry on the X screen.
@@ -111,16 +111,15 @@ shoot_pattern() {
   save_screen_part "$geometry" "$(shot_path "$n")" || { kv_log "no screenshot of Pattern$n"; return 1; }
 }
 
-# Shows each pattern so that every screenshot falls into the music's loud part. A pattern that shows only
-# its background is tried once more, later in the loud part (Kalvora may be slow to reopen its sound input
-# or lag behind the music); one that stays so is named in BLANK_PATTERNS.
+# Shows each pattern so that every screenshot falls into the music's loud part. A pattern that could not be
+# shot or shows only its background is tried once more, later in the loud part (Kalvora may be slow to reopen
+# its sound input, or lag behind the music); one that stays blank is named in BLANK_PATTERNS.
 show_every_pattern() {
   local n
   BLANK_PATTERNS=()
   for ((n = 0; n < PATTERNS; n++)); do
-    shoot_pattern "$n" "$SETTLE_SECONDS" || return 1
-    if ! shows_drawing "$(shot_path "$n")"; then
-      kv_log "Pattern$n shows only its background; once more"
+    if ! shoot_pattern "$n" "$SETTLE_SECONDS" || ! shows_drawing "$(shot_path "$n")"; then
+      kv_log "no picture of Pattern$n yet; once more"
       shoot_pattern "$n" "$RETRY_SETTLE_SECONDS" || return 1
       shows_drawing "$(shot_path "$n")" || { BLANK_PATTERNS+=("Pattern$n"); kv_log "Pattern$n stays blank"; }
     fi
