@@ -75,14 +75,28 @@ save_screen_part() {
   import -window root "$KV_TMP/root.png" && convert "$KV_TMP/root.png" -crop "$1" +repage "$2"
 }
 
-# The private sound server answers; when it has gone it is started again (same socket, sink and defaults),
-# after the errors it logged are shown (an abort names its cause, a kill leaves none). Kalvora reopens its
-# sound input by itself once the server is back.
+# The errors the sound server logged: an abort names its cause, a kill leaves none.
+sound_server_errors() { grep '^E:' "$KV_TMP/pulse.log" | tail -n 3 >&2; }
+
+# The process the sound server's pid file names, when it is still this run's server (pids are reused).
+old_sound_server_pid() {
+  local pid
+  pid=$(cat "$XDG_RUNTIME_DIR/pulse/pid" 2>/dev/null) && grep -qF "$KV_TMP/" "/proc/$pid/cmdline" 2>/dev/null &&
+    echo "$pid"
+}
+
+# The private sound server answers; when it does not it is started again (same socket, sink and defaults).
+# Kalvora reopens its sound input by itself once the server is back. A server that hangs is ended first; the
+# pid file of one that died goes, for while the dead process is not yet reaped, PulseAudio takes it for a
+# running server and refuses to start.
 ensure_sound_server() {
+  local old
   timeout 5 pactl info >/dev/null 2>&1 && return 0
   kv_log "the sound server has gone; starting it again"
-  grep '^E:' "$KV_TMP/pulse.log" | tail -n 3 >&2
-  start_pulse
+  sound_server_errors
+  old=$(old_sound_server_pid) && kv_stop_pid "$old"
+  rm -f "$XDG_RUNTIME_DIR/pulse/pid"
+  start_pulse || { sound_server_errors; return 1; }
 }
 
 # How many pixels of the PNG $1 differ from its most common colour, the display's background.
