@@ -59,7 +59,7 @@ start_kalvora() {
 # then waits until the display's title names the pattern.
 select_pattern() {
   kv_probe post "${CONTROL[@]}" "$WM_COMMAND" $((ID_PATTERN0 + $1)) 0 >/dev/null &&
-    kv_probe wait '*' "Pattern$1" 10000 >/dev/null
+    kv_probe wait '*' "Pattern$1" 30000 >/dev/null
 }
 
 # The display window's client area (it shows pattern $1) as an ImageMagick crop geometry on the X screen.
@@ -75,14 +75,28 @@ save_screen_part() {
   import -window root "$KV_TMP/root.png" && convert "$KV_TMP/root.png" -crop "$1" +repage "$2"
 }
 
-# The private sound server answers; when it has gone it is started again (same socket, sink and defaults),
-# after the errors it logged are shown (an abort names its cause, a kill leaves none). Kalvora reopens its
-# sound input by itself once the server is back.
+# The errors the sound server logged: an abort names its cause, a kill leaves none.
+sound_server_errors() { grep '^E:' "$KV_TMP/pulse.log" | tail -n 3 >&2; }
+
+# The process the sound server's pid file names, when it is still this run's server (pids are reused).
+old_sound_server_pid() {
+  local pid
+  pid=$(cat "$XDG_RUNTIME_DIR/pulse/pid" 2>/dev/null) && grep -qF "$KV_TMP/" "/proc/$pid/cmdline" 2>/dev/null &&
+    echo "$pid"
+}
+
+# The private sound server answers; when it does not it is started again (same socket, sink and defaults).
+# Kalvora reopens its sound input by itself once the server is back. A server that hangs is ended first; the
+# pid file of one that died goes, for while the dead process is not yet reaped, PulseAudio takes it for a
+# running server and refuses to start.
 ensure_sound_server() {
+  local old
   timeout 5 pactl info >/dev/null 2>&1 && return 0
   kv_log "the sound server has gone; starting it again"
-  grep '^E:' "$KV_TMP/pulse.log" | tail -n 3 >&2
-  start_pulse
+  sound_server_errors
+  old=$(old_sound_server_pid) && kv_stop_pid "$old"
+  rm -f "$XDG_RUNTIME_DIR/pulse/pid"
+  start_pulse || { sound_server_errors; return 1; }
 }
 
 # How many pixels of the PNG $1 differ from its most common colour, the display's background.
@@ -111,16 +125,15 @@ shoot_pattern() {
   save_screen_part "$geometry" "$(shot_path "$n")" || { kv_log "no screenshot of Pattern$n"; return 1; }
 }
 
-# Shows each pattern so that every screenshot falls into the music's loud part. A pattern that shows only
-# its background is tried once more, later in the loud part (Kalvora may be slow to reopen its sound input
-# or lag behind the music); one that stays so is named in BLANK_PATTERNS.
+# Shows each pattern so that every screenshot falls into the music's loud part. A pattern that could not be
+# shot or shows only its background is tried once more, later in the loud part (Kalvora may be slow to reopen
+# its sound input, or lag behind the music); one that stays blank is named in BLANK_PATTERNS.
 show_every_pattern() {
   local n
   BLANK_PATTERNS=()
   for ((n = 0; n < PATTERNS; n++)); do
-    shoot_pattern "$n" "$SETTLE_SECONDS" || return 1
-    if ! shows_drawing "$(shot_path "$n")"; then
-      kv_log "Pattern$n shows only its background; once more"
+    if ! shoot_pattern "$n" "$SETTLE_SECONDS" || ! shows_drawing "$(shot_path "$n")"; then
+      kv_log "no picture of Pattern$n yet; once more"
       shoot_pattern "$n" "$RETRY_SETTLE_SECONDS" || return 1
       shows_drawing "$(shot_path "$n")" || { BLANK_PATTERNS+=("Pattern$n"); kv_log "Pattern$n stays blank"; }
     fi
