@@ -1,6 +1,7 @@
 // The program's private messages between the main thread, the control window, the render thread and the display.
 #pragma once
 #include <windows.h>
+#include "patterns/PatternCount.h"
 
 enum KvMessage : UINT {
     WMU_SELECT_PATTERN   = WM_USER + 20,   // wParam pattern 0..16
@@ -32,6 +33,5 @@ enum KvCount : WPARAM {
     KV_COUNT_LONGEST_OPEN_MS = 5,   // the longest open or close of a device by the system, since the last query
 };
 
-const int KV_PATTERN_COUNT = 17;
 const int KV_ARRANGE_COUNT = 9;
 const int KV_MAX_MONITORS = 5;

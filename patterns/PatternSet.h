@@ -1,7 +1,7 @@
 // CPatternSet: the one table of the seventeen patterns and the state they keep between frames.
 #pragma once
 #include <afxwin.h>
-#include "engine/KvMessages.h"
+#include "patterns/PatternCount.h"
 #include "patterns/PatternCanvas.h"
 #include "patterns/PatternInput.h"
 #include "patterns/AnalysisPanel.h"
