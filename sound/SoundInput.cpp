@@ -24,6 +24,8 @@ void CSoundInput::SetDevice(UINT uDevice, DWORD dwNow)
     if (uDevice == GetDevice())
         return;
     Next().Stop();
+    if (uDevice == Current().GetDevice())
+        return;   // back to the device still recording before the chosen one took over
     if (!Current().IsWanted() || Current().IsLost()) {
         Current().SetDevice(uDevice, dwNow);   // nothing is drawn from it: no reason to wait
         return;
@@ -87,6 +89,13 @@ BOOL CSoundInput::OnWimData(HWAVEIN hWaveIn, WAVEHDR* pHdr, short* pSamples)
 
 void CSoundInput::OnWimClose(HWAVEIN hWaveIn)
 {
+    if (CWaveCapture::IsClosedHandle(hWaveIn)) {
+        if (CWaveCapture::TakeClosedHandle(hWaveIn)) {
+            Current().OnCloseNotice(hWaveIn);
+            Next().OnCloseNotice(hWaveIn);
+        }
+        return;
+    }
     Current().OnWimClose(hWaveIn);
     Next().OnWimClose(hWaveIn);
 }

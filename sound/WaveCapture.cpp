@@ -13,6 +13,8 @@ volatile LONG CWaveCapture::s_nLiveBlocks = 0;
 volatile LONG CWaveCapture::s_nAbandonedBlocks = 0;
 volatile LONG CWaveCapture::s_nAbandonedHandles = 0;
 DWORD CWaveCapture::s_dwLongestOpen = 0;
+CWaveCapture::SClosedHandle CWaveCapture::s_closed[CLOSED_HANDLES];
+int CWaveCapture::s_nClosed = 0;
 
 void CWaveCapture::NoteSystemTime(DWORD dwBefore)
 {
@@ -31,7 +33,7 @@ DWORD CWaveCapture::TakeLongestOpen()
 CWaveCapture::CWaveCapture()
     : m_hWaveIn(NULL), m_bRecording(FALSE), m_nAddBlock(0), m_nDoneBlock(0), m_wfx(), m_nBlockSize(0),
       m_pApi(&SWaveApi::System()), m_hWndCallback(NULL), m_uDevice(WAVE_MAPPER), m_bWanted(FALSE),
-      m_bLost(FALSE), m_bFlowing(FALSE), m_bReporting(FALSE), m_dwLastSound(0), m_dwRetryAt(0),
+      m_bLost(FALSE), m_bFlowing(FALSE), m_bReporting(FALSE), m_bOldNotices(FALSE), m_dwLastSound(0), m_dwRetryAt(0),
       m_dwRetryGap(0)
 {
     ZeroMemory(m_pWaveBlock, sizeof(m_pWaveBlock));
@@ -96,6 +98,7 @@ MMRESULT CWaveCapture::Open(DWORD dwNow)
     MMRESULT mmr = m_pApi->pfnOpen(&hWaveIn, m_uDevice, &m_wfx, (DWORD_PTR)m_hWndCallback, 0, CALLBACK_WINDOW);
     if (mmr == MMSYSERR_NOERROR) {
         m_hWaveIn = hWaveIn;
+        m_bOldNotices = IsClosedHandle(hWaveIn);
         mmr = m_pApi->pfnStart(m_hWaveIn);
     }
     NoteSystemTime(dwBefore);
@@ -126,6 +129,7 @@ void CWaveCapture::Close()
     // A device whose sound server has gone refuses the reset but closes; only then may its buffers be freed.
     if (m_pApi->pfnClose(m_hWaveIn) == MMSYSERR_NOERROR) {
         FreeAllBlocks();
+        NoteClosedHandle(m_hWaveIn, m_hWndCallback);
     } else {
         if (!bReset)
             AbandonAllBlocks();
@@ -133,21 +137,61 @@ void CWaveCapture::Close()
     }
     NoteSystemTime(dwBefore);
     m_hWaveIn = NULL;
-    DropPendingCallbacks();
+    m_bOldNotices = FALSE;
     // The next device starts its rotation afresh, whatever this one left behind.
     m_nAddBlock = 0;
     m_nDoneBlock = 0;
 }
 
-// The reset and the close have posted the returned buffers and the close notice of this device. Left
-// queued, they would reach a device opened by a quick resume.
-void CWaveCapture::DropPendingCallbacks()
+// The reset and the close have posted this device's last buffers and its close notice, and they stay
+// queued behind whatever else is waiting (another device's buffers among it, which must not be lost). The
+// system may give the same handle to the next device opened before they are handled: that device ignores
+// what comes on its handle until the closed one's notice has passed (notices are handled in the order they
+// were posted, and the old device posted all of its own before the new one was opened).
+void CWaveCapture::NoteClosedHandle(HWAVEIN hWaveIn, HWND hWnd)
 {
-    if (m_hWndCallback == NULL || !::IsWindow(m_hWndCallback))
-        return;
-    MSG msg;
-    while (::PeekMessageA(&msg, m_hWndCallback, MM_WIM_OPEN, MM_WIM_DATA, PM_REMOVE)) {
+    if (hWnd == NULL || !::IsWindow(hWnd))
+        return;   // no notice will come
+    if (s_nClosed == CLOSED_HANDLES)
+        RemoveClosedHandle(0);   // a notice that never came
+    s_closed[s_nClosed].hWaveIn = hWaveIn;
+    s_closed[s_nClosed].hWnd = hWnd;
+    s_nClosed++;
+}
+
+void CWaveCapture::RemoveClosedHandle(int i)
+{
+    MoveMemory(s_closed + i, s_closed + i + 1, (s_nClosed - i - 1) * sizeof(SClosedHandle));
+    s_nClosed--;
+}
+
+BOOL CWaveCapture::IsClosedHandle(HWAVEIN hWaveIn)
+{
+    for (int i = s_nClosed - 1; i >= 0; i--) {
+        if (!::IsWindow(s_closed[i].hWnd))
+            RemoveClosedHandle(i);   // its notices went with the window
+        else if (s_closed[i].hWaveIn == hWaveIn)
+            return TRUE;
     }
+    return FALSE;
+}
+
+// Two closes of one handle (given anew in between) owe two notices.
+BOOL CWaveCapture::TakeClosedHandle(HWAVEIN hWaveIn)
+{
+    for (int i = 0; i < s_nClosed; i++) {
+        if (s_closed[i].hWaveIn != hWaveIn)
+            continue;
+        RemoveClosedHandle(i);
+        return !IsClosedHandle(hWaveIn);
+    }
+    return FALSE;
+}
+
+void CWaveCapture::OnCloseNotice(HWAVEIN hWaveIn)
+{
+    if (hWaveIn == m_hWaveIn)
+        m_bOldNotices = FALSE;
 }
 
 void CWaveCapture::Lose(DWORD dwNow)
@@ -234,7 +278,7 @@ void CWaveCapture::AbandonAllBlocks()
 
 void CWaveCapture::OnWimOpen(HWAVEIN hWaveIn)
 {
-    if (hWaveIn != m_hWaveIn || !m_bRecording)
+    if (hWaveIn != m_hWaveIn || !m_bRecording || m_bOldNotices)
         return;   // the notice of a device closed since
     for (int i = 0; i < BLOCKS; i++) {
         if (AddWaveBuffer() != MMSYSERR_NOERROR) {
@@ -246,7 +290,7 @@ void CWaveCapture::OnWimOpen(HWAVEIN hWaveIn)
 
 BOOL CWaveCapture::OnWimData(HWAVEIN hWaveIn, WAVEHDR* pHdr, short* pSamples)
 {
-    if (hWaveIn != m_hWaveIn || m_hWaveIn == NULL)
+    if (hWaveIn != m_hWaveIn || m_hWaveIn == NULL || m_bOldNotices)
         return FALSE;   // from a device closed since: its blocks are no longer ours to touch
     BOOL bTaken = FALSE;
     // Buffers come back in the order they were queued; any other one matches no expected slot and is left.
@@ -267,6 +311,11 @@ BOOL CWaveCapture::OnWimData(HWAVEIN hWaveIn, WAVEHDR* pHdr, short* pSamples)
 
 void CWaveCapture::OnWimClose(HWAVEIN hWaveIn)
 {
+    if (IsClosedHandle(hWaveIn)) {
+        if (TakeClosedHandle(hWaveIn))
+            OnCloseNotice(hWaveIn);
+        return;
+    }
     if (hWaveIn == m_hWaveIn)
         FreeAllBlocks();
 }

@@ -34,6 +34,12 @@ public:
     // (BUFFER_SAMPLES of them) and the block is freed and replaced.
     BOOL OnWimData(HWAVEIN hWaveIn, WAVEHDR* pHdr, short* pSamples);
     void OnWimClose(HWAVEIN hWaveIn);
+    // The close notice of a handle closed here is still owed (IsClosedHandle); taking one such notice, once
+    // for every notice that reaches the window, says TRUE when it was the last one owed for that handle.
+    static BOOL IsClosedHandle(HWAVEIN hWaveIn);
+    static BOOL TakeClosedHandle(HWAVEIN hWaveIn);
+    // A close notice taken above: a capture given that handle anew listens to it from now on.
+    void OnCloseNotice(HWAVEIN hWaveIn);
     // Called every WATCH_MS or so: closes a stalled device and retries a lost one.
     void Watch(DWORD dwNow);
     enum { WATCH_MS = 200 };
@@ -67,7 +73,8 @@ private:
     void FreeBlock(int nSlot);
     void FreeAllBlocks();
     void AbandonAllBlocks();
-    void DropPendingCallbacks();
+    static void NoteClosedHandle(HWAVEIN hWaveIn, HWND hWnd);
+    static void RemoveClosedHandle(int i);
     void ReportError(MMRESULT mmr);
     static void NoteSystemTime(DWORD dwBefore);
 
@@ -78,6 +85,7 @@ private:
     BOOL m_bLost;        // closed after a stall or an error, waiting for the next try
     BOOL m_bFlowing;     // a buffer has come back since the device was opened
     BOOL m_bReporting;   // an error box is up
+    BOOL m_bOldNotices;  // the handle was given anew while the notices of its last device are still queued
     DWORD m_dwLastSound; // time of the last buffer back, or of the opening
     DWORD m_dwRetryAt;
     DWORD m_dwRetryGap;  // grows from 0 to RETRY_MAX_MS while the device stays away
@@ -86,4 +94,11 @@ private:
     static volatile LONG s_nAbandonedBlocks;
     static volatile LONG s_nAbandonedHandles;
     static DWORD s_dwLongestOpen;
+    // Handles closed whose close notice has not come through yet, oldest first. Only the render thread
+    // opens and closes devices, so no lock.
+    // opens and closes devices, so no lock. A window that is gone owes nothing.
+    struct SClosedHandle { HWAVEIN hWaveIn; HWND hWnd; };
+    enum { CLOSED_HANDLES = 8 };
+    static SClosedHandle s_closed[CLOSED_HANDLES];
+    static int s_nClosed;
 };

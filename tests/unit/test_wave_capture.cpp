@@ -22,9 +22,24 @@ struct FakeDevice
     int nPreparesBeforeFailure = -1;
     bool bResetFails = false;
     bool bCloseFails = false;
+    bool bReuseHandle = false;  // the next open gives the handle closed last, as a system may
+    HWND hPostTo = NULL;        // when set, the device posts its notices there as a real one does
+    HWAVEIN hClosed = NULL;
     HWAVEIN hOpen = NULL;                          // the device opened last
     std::map<HWAVEIN, std::deque<WAVEHDR*>> queues;   // each device's queued buffers, oldest first
     std::deque<WAVEHDR*>& Queued(HWAVEIN h = NULL) { return queues[h ? h : hOpen]; }
+    void Post(UINT uMsg, HWAVEIN h, WAVEHDR* pHdr = NULL)
+    {
+        if (hPostTo)
+            ::PostMessageA(hPostTo, uMsg, (WPARAM)h, (LPARAM)pHdr);
+    }
+    // The device fills its oldest queued buffer and posts it back.
+    void Deliver(HWAVEIN h)
+    {
+        WAVEHDR* pHdr = Queued(h).front();
+        Queued(h).pop_front();
+        Post(MM_WIM_DATA, h, pHdr);
+    }
 };
 FakeDevice g_dev;
 
@@ -35,7 +50,8 @@ MMRESULT WINAPI FakeOpen(LPHWAVEIN phWaveIn, UINT, LPCWAVEFORMATEX, DWORD_PTR, D
         g_dev.nFailOpens--;
         return MMSYSERR_BADDEVICEID;
     }
-    g_dev.hOpen = *phWaveIn = (HWAVEIN)(UINT_PTR)(0x1000 + g_dev.nOpens);
+    g_dev.hOpen = *phWaveIn = g_dev.bReuseHandle ? g_dev.hClosed : (HWAVEIN)(UINT_PTR)(0x1000 + g_dev.nOpens);
+    g_dev.Post(MM_WIM_OPEN, g_dev.hOpen);
     return MMSYSERR_NOERROR;
 }
 MMRESULT WINAPI FakeStart(HWAVEIN) { return MMSYSERR_NOERROR; }
@@ -43,10 +59,18 @@ MMRESULT WINAPI FakeReset(HWAVEIN h)
 {
     if (g_dev.bResetFails)
         return MMSYSERR_NODRIVER;
-    g_dev.Queued(h).clear();
+    while (!g_dev.Queued(h).empty())
+        g_dev.Deliver(h);
     return MMSYSERR_NOERROR;
 }
-MMRESULT WINAPI FakeClose(HWAVEIN) { return g_dev.bCloseFails ? MMSYSERR_NODRIVER : MMSYSERR_NOERROR; }
+MMRESULT WINAPI FakeClose(HWAVEIN h)
+{
+    if (g_dev.bCloseFails)
+        return MMSYSERR_NODRIVER;
+    g_dev.hClosed = h;
+    g_dev.Post(MM_WIM_CLOSE, h);
+    return MMSYSERR_NOERROR;
+}
 MMRESULT WINAPI FakePrepare(HWAVEIN, LPWAVEHDR, UINT)
 {
     if (g_dev.nPreparesBeforeFailure == 0) {
@@ -78,6 +102,25 @@ void FakeBox(LPCSTR) { g_dev.nBoxes++; }
 
 const SWaveApi kFakeApi = { FakeOpen, FakeStart, FakeReset, FakeClose, FakePrepare,
                             FakeUnprepare, FakeAdd, FakeErrorText, FakeBox };
+
+// The render thread's loop: hands every queued notice of the window to the capture; counts the buffers taken.
+template <class TCapture>
+int HandNotices(HWND hWnd, TCapture& capture)
+{
+    int nTaken = 0;
+    short samples[200];
+    MSG msg;
+    while (::PeekMessageA(&msg, hWnd, MM_WIM_OPEN, MM_WIM_DATA, PM_REMOVE)) {
+        const HWAVEIN h = (HWAVEIN)msg.wParam;
+        if (msg.message == MM_WIM_OPEN)
+            capture.OnWimOpen(h);
+        else if (msg.message == MM_WIM_CLOSE)
+            capture.OnWimClose(h);
+        else if (capture.OnWimData(h, (WAVEHDR*)msg.lParam, samples))
+            nTaken++;
+    }
+    return nTaken;
+}
 
 class WaveCapture : public ::testing::Test
 {
@@ -307,4 +350,72 @@ TEST_F(WaveCapture, ANewInputTakesOverOnceItsBuffersFlowAndAFailedOneIsRetried)
     EXPECT_TRUE(returnFrom(g_dev.hOpen));
     EXPECT_EQ(g_dev.nBoxes, 1);
     input.Stop();
+}
+
+// Wine hands out the handle it took back last. The notices of the closed device are still queued when the next
+// opens with the same handle; they must not be taken for the new device's, nor make it queue extra buffers.
+TEST_F(WaveCapture, ANewDeviceWithTheClosedOnesHandleIgnoresItsLastNotices)
+{
+    g_dev.hPostTo = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+    ASSERT_TRUE(m_capture.Start(g_dev.hPostTo, ::timeGetTime()));
+    EXPECT_EQ(HandNotices(g_dev.hPostTo, m_capture), 0);
+    ASSERT_EQ(g_dev.Queued().size(), 5u);
+    const HWAVEIN h = g_dev.hOpen;
+    m_capture.Stop();   // the reset posts the five buffers back, then the close its notice
+    g_dev.bReuseHandle = true;
+    ASSERT_TRUE(m_capture.Start(g_dev.hPostTo, ::timeGetTime()));
+    ASSERT_EQ(g_dev.hOpen, h);
+    // Queued now: five old buffers, the old close, the new open; only the last may queue buffers.
+    EXPECT_EQ(HandNotices(g_dev.hPostTo, m_capture), 0);
+    EXPECT_FALSE(m_capture.IsLost());
+    EXPECT_EQ(g_dev.Queued().size(), 5u) << "the old device's notices queued buffers of their own";
+    ExpectFlowing();
+    EXPECT_EQ(g_dev.nBoxes, 0);
+    m_capture.Stop();
+    HandNotices(g_dev.hPostTo, m_capture);
+    ::DestroyWindow(g_dev.hPostTo);
+}
+
+// The hand-over happens while the new device's next buffers are already waiting in the queue (the render thread
+// was drawing): closing the old device must not take them away, or the new device's rotation breaks and it is
+// reopened, which stops the sound for a second or two.
+TEST_F(WaveCapture, AHandOverKeepsTheNewDevicesWaitingBuffers)
+{
+    g_dev.hPostTo = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+    CSoundInput input;
+    input.SetApi(&kFakeApi);
+    ASSERT_TRUE(input.Start(g_dev.hPostTo, ::timeGetTime()));
+    const HWAVEIN hOld = g_dev.hOpen;
+    input.SetDevice(3, ::timeGetTime());
+    const HWAVEIN hNew = g_dev.hOpen;
+    HandNotices(g_dev.hPostTo, input);
+    ASSERT_EQ(g_dev.Queued(hNew).size(), 5u);
+    for (int i = 0; i < CSoundInput::HANDOVER_BUFFERS - 1; i++) {
+        g_dev.Deliver(hOld);
+        g_dev.Deliver(hNew);
+        EXPECT_EQ(HandNotices(g_dev.hPostTo, input), 1) << "only the old device's buffer is drawn from";
+    }
+    ::Sleep(CSoundInput::HANDOVER_MS);
+    // The fifth buffer hands over; the sixth and seventh wait behind it.
+    for (int i = 0; i < 3; i++)
+        g_dev.Deliver(hNew);
+    EXPECT_EQ(HandNotices(g_dev.hPostTo, input), 3);
+    EXPECT_EQ(input.Current().m_hWaveIn, hNew);
+    for (int round = 0; round < 4; round++) {
+        for (int i = 0; i < 3; i++)
+            g_dev.Deliver(hNew);
+        EXPECT_EQ(HandNotices(g_dev.hPostTo, input), 3) << "round " << round;
+    }
+    EXPECT_FALSE(input.Current().IsLost());
+    EXPECT_EQ(g_dev.nOpens, 2) << "the new device was reopened";
+    EXPECT_EQ(CWaveCapture::GetLiveBlocks() - m_nLiveBefore, 5);
+    // Back to the default device before the chosen one delivers: the default goes on, nothing else opens.
+    input.SetDevice(WAVE_MAPPER, ::timeGetTime());
+    input.SetDevice(3, ::timeGetTime());
+    EXPECT_EQ(g_dev.nOpens, 3);
+    EXPECT_EQ(input.Current().m_hWaveIn, hNew);
+    EXPECT_FALSE(input.Next().IsWanted());
+    input.Stop();
+    HandNotices(g_dev.hPostTo, input);
+    ::DestroyWindow(g_dev.hPostTo);
 }
