@@ -5,7 +5,6 @@
 
 namespace {
 const DWORD kDisplayStyle = WS_CAPTION | WS_SYSMENU;
-const int kNormalWidth = 640, kNormalHeight = 480;
 const int kHalfWidth = 320, kHalfHeight = 240;
 }
 
@@ -58,7 +57,7 @@ END_MESSAGE_MAP()
 
 BOOL CKalvora::CreateDisplay()
 {
-    RECT rc = { 50, 50, 50 + kNormalWidth, 50 + kNormalHeight };
+    RECT rc = { 50, 50, 50 + CVisualizer::NORMAL_WIDTH, 50 + CVisualizer::NORMAL_HEIGHT };
     if (!Create(NULL, NULL, kDisplayStyle, rc, NULL, NULL, 0))
         return FALSE;   // a failed creation has already destroyed the window and this object
     if (!::AdjustWindowRectEx(&rc, GetStyle(), FALSE, GetExStyle())) {
@@ -182,7 +181,7 @@ void CKalvora::SetSizeMode(int nMode)
     }
     RECT rc;
     if (nMode == 0) {
-        ::SetRect(&rc, rcOrigin.left, rcOrigin.top, rcOrigin.left + kNormalWidth, rcOrigin.top + kNormalHeight);
+        ::SetRect(&rc, rcOrigin.left, rcOrigin.top, rcOrigin.left + CVisualizer::NORMAL_WIDTH, rcOrigin.top + CVisualizer::NORMAL_HEIGHT);
     } else if (nMode == 1) {
         ::SetRect(&rc, rcOrigin.left, rcOrigin.top, rcOrigin.left + kHalfWidth, rcOrigin.top + kHalfHeight);
     } else {
@@ -206,11 +205,11 @@ void CKalvora::SetMonitor(int nMonitor)
     if (m_nSizeMode < 0)
         return;
     if (m_nSizeMode == 0) {
-        ::SetRect(&rc, cx - kNormalWidth / 2, cy - kNormalHeight / 2, cx + kNormalWidth / 2, cy + kNormalHeight / 2);
+        ::SetRect(&rc, cx - CVisualizer::NORMAL_WIDTH / 2, cy - CVisualizer::NORMAL_HEIGHT / 2, cx + CVisualizer::NORMAL_WIDTH / 2, cy + CVisualizer::NORMAL_HEIGHT / 2);
     } else if (m_nSizeMode == 1) {
         ::SetRect(&rc, cx - kHalfWidth / 2, cy - kHalfHeight / 2, cx + kHalfWidth / 2, cy + kHalfHeight / 2);
     } else {
-        ::SetRect(&m_rcRestore, cx, cy, cx + kNormalWidth, cy + kNormalHeight);
+        ::SetRect(&m_rcRestore, cx, cy, cx + CVisualizer::NORMAL_WIDTH, cy + CVisualizer::NORMAL_HEIGHT);
         rc = rcMon;
     }
     PlaceClientRect(rc);

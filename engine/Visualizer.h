@@ -27,7 +27,8 @@ public:
 
     void SetSettings(const SSettings& settings) { m_settings = settings; }
     void SetAnnounce(AnnounceFn pfn, void* pOwner);
-    // Pattern 0 is drawn at 640 x 480 and stretched to the canvas unless the display is at its Normal size.
+    // The display's Normal size. Pattern 0 is drawn at it and stretched to the canvas unless the canvas has it.
+    enum { NORMAL_WIDTH = 640, NORMAL_HEIGHT = 480 };
     void SetPanelScaled(BOOL bScaled) { m_patterns.m_panel.m_bScaled = bScaled; }
 
     // One buffer of sound, the sensitivity applied before the analyser sees it.

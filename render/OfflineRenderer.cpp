@@ -2,10 +2,6 @@
 #include "render/OfflineRenderer.h"
 #include <stdlib.h>
 
-namespace {
-const int kNormalWidth = 640, kNormalHeight = 480;
-}
-
 DWORD COfflineRenderer::BlockTime(DWORD dwBlock)
 {
     return (DWORD)((dwBlock + 1ull) * CMusicAnalyzer::BUFFER_SAMPLES * 1000ull / CMusicAnalyzer::SAMPLE_RATE);
@@ -28,7 +24,7 @@ BOOL COfflineRenderer::Start(const CRenderOptions& opt)
     if (!m_canvas.Create(opt.m_cx, opt.m_cy))
         return FALSE;
     ::SetRect(&m_core.m_rcClient, 0, 0, opt.m_cx, opt.m_cy);
-    m_core.SetPanelScaled(opt.m_cx != kNormalWidth || opt.m_cy != kNormalHeight);
+    m_core.SetPanelScaled(opt.m_cx != CVisualizer::NORMAL_WIDTH || opt.m_cy != CVisualizer::NORMAL_HEIGHT);
     ApplyColours(opt);
     m_core.m_gain.SetMode(opt.m_nGain);
     for (int i = 0; i < KV_PATTERN_COUNT; i++)
