@@ -216,6 +216,13 @@ kv_resource_id() {
     "$(dirname "${BASH_SOURCE[0]}")/../res/resource.h" "$(dirname "${BASH_SOURCE[0]}")/../afx/AfxRes.h"
 }
 
+# The control window's class: the program names it after its settings file, string IDS_INIFILE of the resources.
+kv_control_class() {
+  local name
+  name=$(sed -n 's/^[[:space:]]*IDS_INIFILE[[:space:]]*"\([^"]*\)".*/\1/p' "$(dirname "${BASH_SOURCE[0]}")/../res/Kalvora.rc")
+  echo "$name Class"
+}
+
 KV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Runs the window probe (build target kvprobe) under Wine, without the carriage returns of its output. It sees

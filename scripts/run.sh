@@ -11,7 +11,6 @@ MIN_DRAWN_PIXELS=16                       # a 5-pixel disc; a blank display has 
 SHOTS="$ROOT/out/screenshots"
 PATTERNS=17
 DESKTOP_SIZE=1280x1024
-CONTROL=("KALVORA.INI Class" Kalvora)    # class and title of the control window
 WM_COMMAND=0x0111
 SHEET_FONT=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 
@@ -25,6 +24,7 @@ set -- "${ARGS[@]}"
 
 bash scripts/build.sh Kalvora kvprobe || exit 1
 source scripts/env.sh
+CONTROL=("$(kv_control_class)" Kalvora)   # class and title of the control window
 ID_PATTERN0=$(kv_resource_id ID_PATTERN_FIRST)   # menu commands "Pattern0" .. "Pattern16" follow one another
 
 # For Kalvora's Wine process alone, so the desktop's default input stays as the user set it.

@@ -18,7 +18,16 @@ KV_EXE = os.environ.get("KV_EXE", "")
 KV_PROBE = os.environ.get("KV_PROBE", "")
 REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 
-CONTROL_CLASS = "KALVORA.INI Class"
+
+
+def control_class():
+    """The control window's class: the program names it after its settings file, string IDS_INIFILE."""
+    with open(os.path.join(REPO, "res", "Kalvora.rc"), encoding="latin-1") as f:
+        match = re.search(r'^\s*IDS_INIFILE\s+"([^"]*)"', f.read(), re.M)
+    return match.group(1) + " Class"
+
+
+CONTROL_CLASS = control_class()
 CONTROL_TITLE = "Kalvora"
 DISPLAY_TITLE = "Pattern0"
 MESSAGE_BOX_CLASS = "#32770"
