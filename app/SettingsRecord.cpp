@@ -1,6 +1,7 @@
 // CSettingsRecord: KALVORA.INI lookup, reading and writing, and the monitor table.
 #include "app/SettingsRecord.h"
 #include "engine/Visualizer.h"
+#include "sound/InputGain.h"
 #include "res/resource.h"
 #include <cstdlib>
 #include <vector>
@@ -76,11 +77,9 @@ void CSettingsRecord::ReadSettings()
 
 int CSettingsRecord::ParseSensitivity(LPCSTR pszText)
 {
-    static const char* const kTexts[] = { "1", "2", "4", "8" };
-    for (int i = 0; i < 4; i++)
-        if (lstrcmpA(pszText, kTexts[i]) == 0)
-            return 1 << i;
-    return lstrcmpiA(pszText, "Auto") == 0 ? 0 : 1;
+    int nMode = 1;
+    CInputGain::ModeFromText(pszText, &nMode);
+    return nMode;
 }
 
 void CSettingsRecord::ReadSoundSettings()
@@ -96,12 +95,7 @@ void CSettingsRecord::ReadSoundSettings()
 void CSettingsRecord::WriteSoundSettings()
 {
     ::WritePrivateProfileStringA(kSection, "InputDevice", m_strInputDevice, m_strIniPath);
-    CString strSensitivity;
-    if (m_nSensitivity == 0)
-        strSensitivity = "Auto";
-    else
-        strSensitivity.Format("%d", m_nSensitivity);
-    ::WritePrivateProfileStringA(kSection, "Sensitivity", strSensitivity, m_strIniPath);
+    ::WritePrivateProfileStringA(kSection, "Sensitivity", CInputGain::ModeText(m_nSensitivity), m_strIniPath);
 }
 
 void CSettingsRecord::WriteInt(LPCSTR pszKey, int nValue)

@@ -1,5 +1,6 @@
 // CRenderOptions: parsing and checking of the command line.
 #include "render/RenderOptions.h"
+#include "sound/InputGain.h"
 #include <errno.h>
 #include <stdlib.h>
 #include <string.h>
@@ -92,14 +93,8 @@ BOOL CRenderOptions::TakeValue(const char* pszName, const char* v)
         return Number(v, 1, 300, &m_nStaticBpm) || Fail("--static-bpm takes 1 to 300, not %s", v);
     if (strcmp(pszName, "--dynamic-threshold") == 0)
         return Number(v, 0, 255, &m_nDynamicThreshold) || Fail("--dynamic-threshold takes 0 to 255, not %s", v);
-    if (strcmp(pszName, "--gain") == 0) {
-        if (strcmp(v, "auto") == 0) {
-            m_nGain = 0;
-            return TRUE;
-        }
-        return (Number(v, 1, 8, &m_nGain) && (m_nGain & (m_nGain - 1)) == 0 && m_nGain != 0) ||
-               Fail("--gain takes 1, 2, 4, 8 or auto, not %s", v);
-    }
+    if (strcmp(pszName, "--gain") == 0)
+        return CInputGain::ModeFromText(v, &m_nGain) || Fail("--gain takes 1, 2, 4, 8 or auto, not %s", v);
     if (strcmp(pszName, "--size") == 0) {
         if (!Pair(v, 1, kMaxSide, &m_cx, &m_cy, 'x'))
             return Fail("--size takes WIDTHxHEIGHT, each 1 to 4096, not %s", v);

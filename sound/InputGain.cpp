@@ -37,9 +37,37 @@ CInputGain::CInputGain()
     Reset();
 }
 
+BOOL CInputGain::IsMode(int nMode)
+{
+    return nMode == GAIN_AUTO || nMode == 1 || nMode == 2 || nMode == 4 || nMode == 8;
+}
+
+BOOL CInputGain::ModeFromText(LPCSTR pszText, int* pnMode)
+{
+    static const int kModes[] = { 1, 2, 4, 8, GAIN_AUTO };
+    for (int nMode : kModes) {
+        if (lstrcmpiA(pszText, ModeText(nMode)) == 0) {
+            *pnMode = nMode;
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+LPCSTR CInputGain::ModeText(int nMode)
+{
+    switch (nMode) {
+    case 2: return "2";
+    case 4: return "4";
+    case 8: return "8";
+    case GAIN_AUTO: return "Auto";
+    default: return "1";
+    }
+}
+
 BOOL CInputGain::SetMode(int nMode)
 {
-    if (nMode != GAIN_AUTO && nMode != 1 && nMode != 2 && nMode != 4 && nMode != 8)
+    if (!IsMode(nMode))
         return FALSE;
     if (nMode != m_nMode)
         Reset();
@@ -66,8 +94,7 @@ void CInputGain::Apply(short* pSamples, int nCount)
     if (m_nMode == 1)
         return;
     if (m_nMode != GAIN_AUTO) {
-        for (int i = 0; i < nCount; i++)
-            pSamples[i] = ToSample(pSamples[i] * m_nMode);
+        Scale(pSamples, nCount, m_nMode);
         return;
     }
     // Silence and a noise floor pass unamplified and leave the gain and its memory alone.

@@ -12,6 +12,11 @@ public:
 
     // Modes: the fixed factors 1, 2, 4 and 8, or GAIN_AUTO. 1 is the default and leaves the sound as it is.
     enum { GAIN_AUTO = 0 };
+    static BOOL IsMode(int nMode);
+    // A mode as the settings file and the renderer's command line write it: "1", "2", "4", "8" or "Auto" (in
+    // any case). FALSE, leaving *pnMode alone, for any other text.
+    static BOOL ModeFromText(LPCSTR pszText, int* pnMode);
+    static LPCSTR ModeText(int nMode);
     BOOL SetMode(int nMode);
     int GetMode() const { return m_nMode; }
     // The factor the next buffer is given (Auto: as it stands after the latest buffer).
