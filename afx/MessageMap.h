@@ -33,6 +33,22 @@ public: \
 #define ON_THREAD_MESSAGE_RELAY(fn) \
     if (hWnd == NULL && fn(uMsg, wParam, lParam)) { lResult = 0; return TRUE; }
 
+// One row of such a table: a thread message and the window message it is passed on as.
+struct AFX_RELAY {
+    UINT msgThread;
+    UINT msgWindow;
+};
+// The window message a table passes msg on as, 0 when the table doesn't hold it.
+template <int N>
+UINT AfxRelayOf(const AFX_RELAY (&table)[N], UINT msg)
+{
+    for (const AFX_RELAY& relay : table) {
+        if (relay.msgThread == msg)
+            return relay.msgWindow;
+    }
+    return 0;
+}
+
 // Menu (HIWORD 0) and accelerator (HIWORD 1) commands. void fn()
 #define ON_COMMAND(id, fn) \
     if (uMsg == WM_COMMAND && HIWORD(wParam) <= 1 && LOWORD(wParam) == (UINT)(id)) \

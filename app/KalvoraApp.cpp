@@ -16,11 +16,7 @@ namespace {
 const DWORD kModalNudgeMs = 300;
 
 // A message of the render thread and the message the control window takes it as.
-struct SRelay {
-    UINT msgThread;
-    UINT msgWindow;
-};
-const SRelay kRelays[] = {
+const AFX_RELAY kRelays[] = {
     { WMU_PATTERN_CHANGED, WMU_PATTERN_CHANGED },
     { WMU_ARRANGE_CHANGED, WMU_ARRANGE_CHANGED },
     { WMU_MAIN_COMMAND, WM_COMMAND },
@@ -176,16 +172,14 @@ void CKalvoraApp::StopRenderThread()
 
 BOOL CKalvoraApp::RelayToMainWnd(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    for (const SRelay& relay : kRelays) {
-        if (relay.msgThread != msg)
-            continue;
-        // A command goes on as a menu command, which has no control window in lParam.
-        const LPARAM lPass = relay.msgWindow == WM_COMMAND ? 0 : lParam;
-        if (m_pMainWnd && m_pMainWnd->m_hWnd)
-            m_pMainWnd->PostMessage(relay.msgWindow, wParam, lPass);
-        return TRUE;
-    }
-    return FALSE;
+    const UINT msgWindow = AfxRelayOf(kRelays, msg);
+    if (msgWindow == 0)
+        return FALSE;
+    // A command goes on as a menu command, which has no control window in lParam.
+    const LPARAM lPass = msgWindow == WM_COMMAND ? 0 : lParam;
+    if (m_pMainWnd && m_pMainWnd->m_hWnd)
+        m_pMainWnd->PostMessage(msgWindow, wParam, lPass);
+    return TRUE;
 }
 
 LRESULT CKalvoraApp::OnToggleCtrl(WPARAM, LPARAM)

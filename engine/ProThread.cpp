@@ -11,11 +11,7 @@ namespace {
 const DWORD kIdleWaitMs = 100;
 
 // A request of the main thread and the message the display takes it as.
-struct SRelay {
-    UINT msgRequest;
-    UINT msgDisplay;
-};
-const SRelay kRelays[] = {
+const AFX_RELAY kRelays[] = {
     { WMU_SELECT_PATTERN, WMU_SELECT_PATTERN },
     { WMU_SET_ARRANGE, WMU_SET_ARRANGE },
     { WMU_FORWARD_KEY, WM_KEYDOWN },
@@ -106,14 +102,12 @@ int CProThread::ExitInstance()
 
 BOOL CProThread::RelayToDisplay(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    for (const SRelay& relay : kRelays) {
-        if (relay.msgRequest != msg)
-            continue;
-        if (Display())
-            m_pDisplay->PostMessage(relay.msgDisplay, wParam, lParam);
-        return TRUE;
-    }
-    return FALSE;
+    const UINT msgDisplay = AfxRelayOf(kRelays, msg);
+    if (msgDisplay == 0)
+        return FALSE;
+    if (Display())
+        m_pDisplay->PostMessage(msgDisplay, wParam, lParam);
+    return TRUE;
 }
 
 LRESULT CProThread::OnPlaceDisplay(WPARAM wParam, LPARAM lParam)
