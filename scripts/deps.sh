@@ -37,7 +37,13 @@ APT_UPDATED=0
 apt_update() {
   ((APT_UPDATED)) && return 0
   say "apt-get update"
-  run_logged apt-get update -q
+  # A mirror caught mid-sync fails one index now and then; the next try, or the lists it did fetch, serve.
+  local try
+  for try in 1 2 3; do
+    apt-get update -q >>"$LOG" 2>&1 && break
+    ((try == 3)) && { say "apt-get update failed three times; installing from the lists it has"; break; }
+    sleep 10
+  done
   APT_UPDATED=1
 }
 
@@ -54,7 +60,11 @@ ensure_packages() {
   ((${#missing[@]} == 0)) && return 0
   apt_update
   say "installing ${missing[*]}"
-  run_logged apt-get install "${APT_OPTS[@]}" --no-install-recommends "${missing[@]}"
+  apt-get install "${APT_OPTS[@]}" --no-install-recommends "${missing[@]}" >>"$LOG" 2>&1 && return 0
+  # An i386 index that a mirror left out (caught mid-sync) makes its 64-bit twins newer than the 32-bit ones
+  # that multiarch needs at the same version: the release's own versions, taken first, always pair up.
+  say "retrying with the release's own versions first"
+  run_logged apt-get install "${APT_OPTS[@]}" --no-install-recommends -t bookworm "${missing[@]}"
 }
 
 # ---- 32-bit programs on a kernel without ia32 emulation: run the i386 loader through qemu-user ----
