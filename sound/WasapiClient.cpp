@@ -1,6 +1,6 @@
 // CWasapiClient: the endpoint, its audio client and capture service, and the packets read from them.
 // The interface and class ids that MinGW's libuuid lacks are defined here, once for the whole program.
-#include <initguid.h>
+#include <initguid.h>   // before the headers whose ids it defines
 #include "sound/WasapiClient.h"
 #include <mmdeviceapi.h>
 #include <audioclient.h>
