@@ -79,6 +79,14 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR pszClassName, LPCSTR pszWindowName, 
     return hWnd != NULL;
 }
 
+BOOL CWnd::CreateMessageOnly(LPCSTR pszClassName)
+{
+    if (!AfxRegisterWndClass(pszClassName, 0, NULL, NULL, NULL))
+        return FALSE;
+    return ::CreateWindowExA(0, pszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, ::GetModuleHandleA(NULL),
+                             this) != NULL;
+}
+
 BOOL CWnd::DestroyWindow()
 {
     return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;

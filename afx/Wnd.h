@@ -27,6 +27,8 @@ public:
     virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
     BOOL CreateEx(DWORD dwExStyle, LPCSTR pszClassName, LPCSTR pszWindowName, DWORD dwStyle,
                   const RECT& rect, CWnd* pParent, HMENU hMenu);
+    // A window that only takes messages (no picture, no input), of a class of its own registered on first use.
+    BOOL CreateMessageOnly(LPCSTR pszClassName);
     virtual BOOL DestroyWindow();
     virtual BOOL PreTranslateMessage(MSG* pMsg);
 

@@ -1,6 +1,5 @@
 // CKalvoraApp: start-up order, the main thread's share of the message protocol, and shutdown.
 #include "app/KalvoraApp.h"
-#include "sound/WaveInputs.h"
 #include "app/SplashWindow.h"
 #include "app/AboutDlg.h"
 #include "engine/ProThread.h"
@@ -23,7 +22,8 @@ const AFX_RELAY kRelays[] = {
 };
 }
 
-CKalvoraApp::CKalvoraApp() : m_pRenderThread(NULL), m_hRenderThread(NULL), m_dwRenderThreadId(0)
+CKalvoraApp::CKalvoraApp()
+    : m_pRenderThread(NULL), m_hRenderThread(NULL), m_dwRenderThreadId(0), m_bShowingSoundMessage(FALSE)
 {
     for (volatile int& n : m_nPatternEnable)
         n = 0;
@@ -37,6 +37,7 @@ CKalvoraApp::~CKalvoraApp()
 
 BEGIN_MESSAGE_MAP(CKalvoraApp, CWinApp)
     ON_THREAD_MESSAGE(WMU_TOGGLE_CTRL, OnToggleCtrl)
+    ON_THREAD_MESSAGE(WMU_SOUND_MESSAGE, OnSoundMessage)
     ON_THREAD_MESSAGE_RELAY(RelayToMainWnd)
     ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
 END_MESSAGE_MAP()
@@ -71,7 +72,6 @@ BOOL CKalvoraApp::InitInstance()
     FindSettingsFile();
     ReadSettings();
     // A saved input that is missing now falls back to the default quietly; its name stays for a later start.
-    m_uInputDevice = CWaveInputs::Find(m_strInputDevice);
     EnumMonitors();
 
     CCtrlWindow* pFrame = new CCtrlWindow;
@@ -110,6 +110,7 @@ BOOL CKalvoraApp::StartRenderThread(CProThread* pThread)
     }
     if (pThread == NULL)
         pThread = new CProThread;
+    pThread->m_startInput = m_input;
     if (!pThread->CreateThread(0, 0, NULL, &m_hRenderThread, &m_dwRenderThreadId)) {
         pThread->Delete();
         return FALSE;
@@ -133,6 +134,13 @@ void CKalvoraApp::ForgetRenderThread()
     m_pRenderThread = NULL;
     ::CloseHandle(m_hRenderThread);
     m_hRenderThread = NULL;
+}
+
+void CKalvoraApp::PostSetInput(const CInputName& input)
+{
+    CInputName* pInput = new CInputName(input);
+    if (!PostToRenderThread(WMU_SET_INPUT, 0, (LPARAM)pInput))
+        delete pInput;
 }
 
 BOOL CKalvoraApp::PostToRenderThread(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -180,6 +188,19 @@ BOOL CKalvoraApp::RelayToMainWnd(UINT msg, WPARAM wParam, LPARAM lParam)
     if (m_pMainWnd && m_pMainWnd->m_hWnd)
         m_pMainWnd->PostMessage(msgWindow, wParam, lPass);
     return TRUE;
+}
+
+// One box at a time: a failure told while one is up is not stacked on it.
+LRESULT CKalvoraApp::OnSoundMessage(WPARAM, LPARAM lParam)
+{
+    CString* pText = (CString*)lParam;
+    if (pText && !m_bShowingSoundMessage) {
+        m_bShowingSoundMessage = TRUE;
+        AfxMessageBox(*pText, MB_ICONSTOP, 0);
+        m_bShowingSoundMessage = FALSE;
+    }
+    delete pText;
+    return 0;
 }
 
 LRESULT CKalvoraApp::OnToggleCtrl(WPARAM, LPARAM)

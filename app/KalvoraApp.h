@@ -33,6 +33,8 @@ public:
     void PostBackColor() { PostToRenderThread(WMU_SET_BACKCOLOR, (WPARAM)m_crBackScreen, 0); }
     void PostPause(BOOL bPause) { PostToRenderThread(WMU_PAUSE, bPause ? 1 : 0, 0); }
     void PostForwardCommand(UINT nID) { PostToRenderThread(WMU_FORWARD_COMMAND, nID, 0); }
+    // The render thread gets the chosen input as a copy of its own.
+    void PostSetInput(const CInputName& input);
     BOOL PostToRenderThread(UINT msg, WPARAM wParam, LPARAM lParam);
 
     CEvent m_evQuit;
@@ -48,6 +50,8 @@ protected:
     // the control window when there is one.
     BOOL RelayToMainWnd(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnToggleCtrl(WPARAM wParam, LPARAM lParam);
+    // A sound input failure the render thread has to tell.
+    LRESULT OnSoundMessage(WPARAM wParam, LPARAM lParam);
     void OnAppAbout();
 
 private:
@@ -56,6 +60,7 @@ private:
 
     HANDLE m_hRenderThread;     // our own handle: the thread object deletes itself
     DWORD m_dwRenderThreadId;
+    BOOL m_bShowingSoundMessage;
 };
 
 extern CKalvoraApp theApp;

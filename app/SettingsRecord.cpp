@@ -15,7 +15,7 @@ const DWORD kFolderBuffer = 32768;
 
 CSettingsRecord::CSettingsRecord()
     : m_bCtrlHidden(FALSE), m_nDynamicUser(200), m_nStaticUser(140), m_crBackScreen(0), m_nWindowSize(0),
-      m_nMonitor(0), m_nMonitors(0), m_uInputDevice(WAVE_MAPPER), m_nSensitivity(1)
+      m_nMonitor(0), m_nMonitors(0), m_nSensitivity(1)
 {
     ZeroMemory(m_monitors, sizeof(m_monitors));
 }
@@ -86,7 +86,7 @@ void CSettingsRecord::ReadSoundSettings()
 {
     char buf[MAX_PATH] = "";
     ::GetPrivateProfileStringA(kSection, "InputDevice", "", buf, sizeof(buf), m_strIniPath);
-    m_strInputDevice = buf;
+    m_input = CInputName::FromText(buf, ReadInt("InputDeviceOrdinal", 1));
     ::GetPrivateProfileStringA(kSection, "Sensitivity", "", buf, sizeof(buf), m_strIniPath);
     m_nSensitivity = ParseSensitivity(buf);
 }
@@ -94,7 +94,12 @@ void CSettingsRecord::ReadSoundSettings()
 // Appended after the seven keys of old, which keep their order.
 void CSettingsRecord::WriteSoundSettings()
 {
-    ::WritePrivateProfileStringA(kSection, "InputDevice", m_strInputDevice, m_strIniPath);
+    ::WritePrivateProfileStringA(kSection, "InputDevice", m_input.ToText(), m_strIniPath);
+    // Only the second and later of equal names need it: files stay as they were for everyone else.
+    if (m_input.GetOrdinal() > 1)
+        WriteInt("InputDeviceOrdinal", m_input.GetOrdinal());
+    else
+        ::WritePrivateProfileStringA(kSection, "InputDeviceOrdinal", NULL, m_strIniPath);
     ::WritePrivateProfileStringA(kSection, "Sensitivity", CInputGain::ModeText(m_nSensitivity), m_strIniPath);
 }
 

@@ -3,6 +3,7 @@
 #include <afxwin.h>
 #include "app/MonitorEntry.h"
 #include "engine/KvMessages.h"
+#include "sound/InputName.h"
 
 class CSettingsRecord
 {
@@ -34,11 +35,9 @@ public:
     volatile int m_nWindowSize;
     volatile int m_nMonitor;
     volatile int m_nMonitors;
-    // Sound input: the device's name as the system gives it (empty: the system's default), kept as saved even
-    // while that device is missing; the device number in use (WAVE_MAPPER for the default), which the render
-    // thread reads; the sensitivity, a gain of 1, 2, 4 or 8, or 0 for the automatic gain.
-    CString m_strInputDevice;
-    volatile UINT m_uInputDevice;
+    // Sound input: the input the user chose, kept as saved even while that device is missing (the main thread's:
+    // the render thread gets copies); the sensitivity, a gain of 1, 2, 4 or 8, or 0 for the automatic gain.
+    CInputName m_input;
     volatile int m_nSensitivity;
     MonitorEntry m_monitors[KV_MAX_MONITORS];
 

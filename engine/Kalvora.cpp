@@ -2,6 +2,7 @@
 #include "engine/Kalvora.h"
 #include "app/KalvoraApp.h"
 #include "res/resource.h"
+#include "sound/WasapiDevice.h"
 
 namespace {
 const DWORD kDisplayStyle = WS_CAPTION | WS_SYSMENU;
@@ -12,6 +13,7 @@ CKalvora::CKalvora()
     : m_hAccel(NULL), m_nTapPos(0), m_evSound(FALSE, FALSE), m_nSizeMode(0), m_nMonitorIndex(0), m_rcRestore()
 {
     ZeroMemory(m_dwTap, sizeof(m_dwTap));
+    m_input.SetApis(&SWaveApi::System(), &CWasapiDevice::Api());
     m_hIcon = ::LoadIconA(::GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_DISPLAY));
     // The user's marks, tempo and threshold, as the main thread keeps them.
     CVisualizer::SSettings settings;
@@ -35,17 +37,13 @@ BEGIN_MESSAGE_MAP(CKalvora, CFrameWnd)
     ON_WM_KEYDOWN()
     ON_WM_CHAR()
     ON_WM_CREATE()
-    ON_WM_TIMER()
     ON_COMMAND(ID_CONTROL_WINDOW, OnControlWindow)
-    ON_MESSAGE(MM_WIM_OPEN, OnWimOpen)
-    ON_MESSAGE(MM_WIM_CLOSE, OnWimClose)
-    ON_MESSAGE(MM_WIM_DATA, OnWimData)
     ON_MESSAGE(WMU_SELECT_PATTERN, OnSelectPattern)
     ON_MESSAGE(WMU_SET_ARRANGE, OnSetArrange)
     ON_MESSAGE(WMU_SET_BACKCOLOR, OnSetBackColor)
     ON_MESSAGE(WMU_PAUSE, OnSoundSwitch)
     ON_MESSAGE(WMU_QUERY_COUNTS, OnQueryCounts)
-    ON_MESSAGE(WMU_SET_INPUT, OnSetInput)
+    ON_MESSAGE(WMU_SOUND_ERROR, OnSoundError)
     ON_MESSAGE(WMU_SET_SENSITIVITY, OnSetSensitivity)
     ON_COMMAND_RANGE(ID_NEXT_INPUT, ID_NEXT_SENSITIVITY, OnSoundStepCommand)
     ON_COMMAND_RANGE(ID_PATTERN_FIRST, ID_PATTERN_LAST, OnPatternCommand)
@@ -55,7 +53,7 @@ BEGIN_MESSAGE_MAP(CKalvora, CFrameWnd)
     ON_COMMAND_RANGE(ID_COLOR_FIRST, ID_COLOR_LAST, OnColorCommand)
 END_MESSAGE_MAP()
 
-BOOL CKalvora::CreateDisplay()
+BOOL CKalvora::CreateDisplay(const CInputName& input)
 {
     RECT rc = { 50, 50, 50 + CVisualizer::NORMAL_WIDTH, 50 + CVisualizer::NORMAL_HEIGHT };
     if (!Create(NULL, NULL, kDisplayStyle, rc, NULL, NULL, 0))
@@ -67,14 +65,18 @@ BOOL CKalvora::CreateDisplay()
     SetWindowPos(HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_SHOWWINDOW);
     GetClientRect(&m_core.m_rcClient);
     m_core.ResetPatternParams();
-    // The input and sensitivity the user chose, as the main thread left them before this thread started.
-    m_capture.SetDevice(theApp.m_uInputDevice, ::timeGetTime());
+    // The sensitivity the user chose, as the main thread left it before this thread started.
     m_core.m_gain.SetMode(theApp.m_nSensitivity);
-    if (!StartWaveIn()) {
+    if (!m_input.Create(this)) {
         DestroyWindow();
         return FALSE;
     }
-    SetTimer(kCaptureWatchTimer, CWaveCapture::WATCH_MS);
+    m_input.SetInput(input, ::timeGetTime());
+    if (!StartWaveIn()) {
+        ShowSoundError();   // nothing is changing now: the display ends after the box
+        DestroyWindow();
+        return FALSE;
+    }
     m_core.InitPattern();
     return TRUE;
 }

@@ -6,14 +6,15 @@
 #include "engine/KvMessages.h"
 #include "engine/FrameStats.h"
 
-class CKalvora : public CFrameWnd
+class CKalvora : public CFrameWnd, private ISoundClient
 {
 public:
     CKalvora();
     ~CKalvora() override;
 
-    // Creates, sizes and shows the window and starts sound input; on failure the window (and object) is gone.
-    BOOL CreateDisplay();
+    // Creates, sizes and shows the window and starts recording the input; on failure the window (and object) is
+    // gone.
+    BOOL CreateDisplay(const CInputName& input = CInputName::Default());
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     // Placement (render thread only).
@@ -25,10 +26,10 @@ public:
     BOOL RenderFrame();
     void ShowPatternTitle();
 
-    // Sound input, kept by m_capture: start and stop are the user's (and the window's) wishes.
+    // Sound input, kept by m_input: start and stop are the user's (and the window's) wishes.
     BOOL StartWaveIn();
     BOOL StopWaveIn();
-    enum { kCaptureWatchTimer = 1 };
+    void SetInput(const CInputName& input);
 
     // Tap tempo with an explicit tick count.
     void OnTap(DWORD dwTick);
@@ -42,7 +43,7 @@ public:
     int m_nTapPos;
     // Sound input
     CEvent m_evSound;
-    CSoundInput m_capture;
+    CSoundInput m_input;
     // Placement
     int m_nSizeMode;
     int m_nMonitorIndex;
@@ -59,14 +60,10 @@ public:
     LRESULT OnSetArrange(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetBackColor(WPARAM wParam, LPARAM lParam);
     LRESULT OnSoundSwitch(WPARAM wParam, LPARAM lParam);
-    LRESULT OnWimOpen(WPARAM wParam, LPARAM lParam);
-    LRESULT OnWimData(WPARAM wParam, LPARAM lParam);
-    LRESULT OnWimClose(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSoundError(WPARAM wParam, LPARAM lParam);
     LRESULT OnQueryCounts(WPARAM wParam, LPARAM lParam);
-    LRESULT OnSetInput(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetSensitivity(WPARAM wParam, LPARAM lParam);
     void OnSoundStepCommand(UINT nID);
-    void OnTimer(UINT_PTR nID);
     void OnPatternCommand(UINT nID);
     void OnArrangeCommand(UINT nID);
     void OnMonitorCommand(UINT nID);
@@ -83,6 +80,9 @@ protected:
     void OnGetMinMaxInfo(MINMAXINFO* pMMI);
 
 private:
+    void OnSoundBuffer(short* pSamples) override;
+    void OnSoundErrorWaiting() override;
+    void ShowSoundError();
     void PlaceClientRect(RECT rcClient);
     void UseSizeMode(int nMode);
     void AnnounceToMain(UINT msg, WPARAM wParam);

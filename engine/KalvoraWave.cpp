@@ -1,46 +1,54 @@
-// CKalvora: sound input handlers, forwarded to the capture; each buffer taken feeds the core and allows a frame.
+// CKalvora: sound input; each buffer taken feeds the core and allows a frame, a failure is shown after the change.
 #include "engine/Kalvora.h"
 #include "app/KalvoraApp.h"
 
 BOOL CKalvora::StartWaveIn()
 {
-    return m_capture.Start(m_hWnd, ::timeGetTime());
+    return m_input.Start(::timeGetTime());
 }
 
 BOOL CKalvora::StopWaveIn()
 {
-    m_capture.Stop();
+    m_input.Stop();
     m_evSound.ResetEvent();   // no frame for sound recorded before the stop
     return TRUE;
 }
 
-LRESULT CKalvora::OnWimOpen(WPARAM wParam, LPARAM)
+void CKalvora::SetInput(const CInputName& input)
 {
-    m_capture.OnWimOpen((HWAVEIN)wParam);
+    m_input.SetInput(input, ::timeGetTime());
+}
+
+void CKalvora::OnSoundBuffer(short* pSamples)
+{
+    m_core.AddBuffer(pSamples);
+    m_evSound.SetEvent();
+    m_stats.BufferArrived();
+}
+
+void CKalvora::OnSoundErrorWaiting()
+{
+    PostMessage(WMU_SOUND_ERROR);
+}
+
+// The main thread shows it: a box there keeps this thread drawing, and the user choosing, while it is up.
+LRESULT CKalvora::OnSoundError(WPARAM, LPARAM)
+{
+    CString strText;
+    if (!m_input.TakeErrorText(strText))
+        return 0;
+    CString* pText = new CString(strText);
+    if (!::PostThreadMessageA(theApp.m_nThreadID, WMU_SOUND_MESSAGE, 0, (LPARAM)pText))
+        delete pText;
     return 0;
 }
 
-LRESULT CKalvora::OnWimData(WPARAM wParam, LPARAM lParam)
+// At the start, when no input could be opened: the display ends after the box, and nothing changes meanwhile.
+void CKalvora::ShowSoundError()
 {
-    short samples[CMusicAnalyzer::BUFFER_SAMPLES];
-    if (m_capture.OnWimData((HWAVEIN)wParam, (WAVEHDR*)lParam, samples)) {
-        m_core.AddBuffer(samples);
-        m_evSound.SetEvent();
-        m_stats.BufferArrived();
-    }
-    return 0;
-}
-
-LRESULT CKalvora::OnWimClose(WPARAM wParam, LPARAM)
-{
-    m_capture.OnWimClose((HWAVEIN)wParam);
-    return 0;
-}
-
-void CKalvora::OnTimer(UINT_PTR nID)
-{
-    if (nID == kCaptureWatchTimer)
-        m_capture.Watch(::timeGetTime());
+    CString strText;
+    if (m_input.TakeErrorText(strText))
+        AfxMessageBox(strText, MB_ICONSTOP, 0);
 }
 
 LRESULT CKalvora::OnSoundSwitch(WPARAM wParam, LPARAM)
@@ -58,15 +66,15 @@ LRESULT CKalvora::OnQueryCounts(WPARAM wParam, LPARAM)
     case KV_COUNT_GDI_OBJECTS:
         return CGdiObject::GetLiveCount() - m_core.m_gdi.Count();
     case KV_COUNT_WAVE_BLOCKS:
-        return CWaveCapture::GetLiveBlocks();
+        return CWaveBlockRing::GetLiveBlocks();
     case KV_COUNT_ABANDONED_BLOCKS:
-        return CWaveCapture::GetAbandonedBlocks();
+        return CWaveBlockRing::GetAbandonedBlocks();
     case KV_COUNT_KERNEL_HANDLES:
         return KernelHandleCount();
     case KV_COUNT_LONGEST_GAP_MS:
-        return (LRESULT)m_capture.TakeLongestGap();
+        return (LRESULT)m_input.TakeLongestGap();
     case KV_COUNT_LONGEST_OPEN_MS:
-        return (LRESULT)CWaveCapture::TakeLongestOpen();
+        return (LRESULT)CWaveInHandle::TakeLongestOpen();
     default:
         return -1;
     }
@@ -82,12 +90,6 @@ LRESULT CKalvora::KernelHandleCount()
     if (pfn == NULL || !pfn(::GetCurrentProcess(), &dwCount))
         return -1;
     return (LRESULT)dwCount;
-}
-
-LRESULT CKalvora::OnSetInput(WPARAM wParam, LPARAM)
-{
-    m_capture.SetDevice((UINT)wParam, ::timeGetTime());
-    return 0;
 }
 
 LRESULT CKalvora::OnSetSensitivity(WPARAM wParam, LPARAM)

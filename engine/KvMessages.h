@@ -10,11 +10,13 @@ enum KvMessage : UINT {
     WMU_PLACE_DISPLAY    = WM_USER + 23,   // wParam monitor index, lParam size mode
     WMU_SET_BACKCOLOR    = WM_USER + 24,   // wParam COLORREF
     WMU_FORWARD_COMMAND  = WM_USER + 25,   // wParam command ID
-    WMU_SET_INPUT        = WM_USER + 26,   // wParam wave-input device number, or WAVE_MAPPER for the default
+    WMU_SET_INPUT        = WM_USER + 26,   // lParam a new CInputName, which the render thread deletes
     WMU_SET_SENSITIVITY  = WM_USER + 27,   // wParam gain 1, 2, 4 or 8, or 0 for the automatic gain
+    WMU_SOUND_ERROR      = WM_USER + 28,   // to the display from itself: a sound input failure waits to be shown
     WMU_PATTERN_CHANGED  = WM_USER + 40,   // wParam new pattern
     WMU_ARRANGE_CHANGED  = WM_USER + 41,   // wParam new Arrange mode
     WMU_MAIN_COMMAND     = WM_USER + 42,   // wParam a command of the control window, chosen on the display
+    WMU_SOUND_MESSAGE    = WM_USER + 43,   // lParam a new CString, a sound input failure for the main thread to show
     WMU_START_DISPLAY    = WM_USER + 60,   // splash gone: start the render thread
     WMU_TOGGLE_CTRL      = WM_USER + 80,   // hide or show the control window
     WMU_PAUSE            = WM_USER + 81,   // wParam 1 pause, 0 resume

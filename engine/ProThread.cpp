@@ -18,7 +18,6 @@ const AFX_RELAY kRelays[] = {
     { WMU_SET_BACKCOLOR, WMU_SET_BACKCOLOR },
     { WMU_PAUSE, WMU_PAUSE },
     { WMU_FORWARD_COMMAND, WM_COMMAND },
-    { WMU_SET_INPUT, WMU_SET_INPUT },
     { WMU_SET_SENSITIVITY, WMU_SET_SENSITIVITY },
 };
 }
@@ -28,6 +27,7 @@ CProThread::CProThread() : m_pDisplay(NULL), m_bPaused(FALSE) {}
 BEGIN_MESSAGE_MAP(CProThread, CWinThread)
     ON_THREAD_MESSAGE(WMU_PLACE_DISPLAY, OnPlaceDisplay)
     ON_THREAD_MESSAGE(WMU_PAUSE, OnPause)
+    ON_THREAD_MESSAGE(WMU_SET_INPUT, OnSetInput)
     ON_THREAD_MESSAGE_RELAY(RelayToDisplay)
 END_MESSAGE_MAP()
 
@@ -38,7 +38,7 @@ BOOL CProThread::InitInstance()
     CKalvora* pDisplay = new CKalvora;
     if (pDisplay == NULL)
         return FALSE;
-    if (!pDisplay->CreateDisplay())
+    if (!pDisplay->CreateDisplay(m_startInput))
         return FALSE;   // the window is gone, and with it the object
     m_pMainWnd = pDisplay;
     m_pDisplay = pDisplay;
@@ -125,5 +125,14 @@ LRESULT CProThread::OnPause(WPARAM wParam, LPARAM lParam)
 {
     m_bPaused = (BOOL)wParam;
     RelayToDisplay(WMU_PAUSE, wParam, lParam);
+    return 0;
+}
+
+LRESULT CProThread::OnSetInput(WPARAM, LPARAM lParam)
+{
+    CInputName* pInput = (CInputName*)lParam;
+    if (pInput && Display())
+        m_pDisplay->SetInput(*pInput);
+    delete pInput;
     return 0;
 }

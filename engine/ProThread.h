@@ -1,6 +1,7 @@
 // CProThread: the render thread; owns the display window, relays the main thread's requests and drives frames.
 #pragma once
 #include <afxwin.h>
+#include "sound/InputName.h"
 
 class CKalvora;
 
@@ -15,6 +16,8 @@ public:
 
     CKalvora* m_pDisplay;
     volatile BOOL m_bPaused;
+    // The input the display starts on: set by the main thread before the thread runs.
+    CInputName m_startInput;
 
     DECLARE_MESSAGE_MAP()
 
@@ -24,6 +27,8 @@ protected:
     BOOL RelayToDisplay(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnPlaceDisplay(WPARAM wParam, LPARAM lParam);
     LRESULT OnPause(WPARAM wParam, LPARAM lParam);
+    // Takes the CInputName the main thread made for this request.
+    LRESULT OnSetInput(WPARAM wParam, LPARAM lParam);
 
 private:
     // The display, or NULL once its window is gone (the framework clears the main window then).

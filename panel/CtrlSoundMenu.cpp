@@ -1,7 +1,8 @@
-// CCtrlWindow: the Sound menu, the input device and the sensitivity the user chooses, and their step keys.
+// CCtrlWindow: the Sound menu, the input and the sensitivity the user chooses, and their step keys.
 #include "panel/CtrlWindow.h"
 #include "app/KalvoraApp.h"
 #include "engine/KvMessages.h"
+#include "sound/WasapiDevice.h"
 #include "sound/WaveInputs.h"
 #include "res/resource.h"
 
@@ -30,6 +31,27 @@ CString MenuText(const CString& strName)
     }
     return strText;
 }
+
+// The input a Sound menu command stands for; FALSE for a device gone since the menu was made.
+BOOL InputOfCommand(UINT nID, CInputName& input)
+{
+    if (nID == ID_INPUT_DEFAULT)
+        input = CInputName::Default();
+    else if (nID == ID_INPUT_LOOPBACK)
+        input = CInputName::Loopback();
+    else
+        return CWaveInputs::InputOf(nID - ID_INPUT_FIRST, input);
+    return TRUE;
+}
+}
+
+// Whether this system records what it plays is asked once: the answer does not change while the program runs.
+BOOL CCtrlWindow::LoopbackAvailable()
+{
+    static int s_nAvailable = -1;
+    if (s_nAvailable < 0)
+        s_nAvailable = CWasapiDevice::LoopbackSupported() ? 1 : 0;
+    return s_nAvailable;
 }
 
 // The devices are listed afresh at every opening, after "Default Device": one plugged in since is offered.
@@ -52,32 +74,50 @@ void CCtrlWindow::FillInputMenu(HMENU hSoundMenu)
             strName.Format("Device %d", n + 1);
         ::InsertMenuA(hSoundMenu, (UINT)(1 + n), MF_BYPOSITION | MF_STRING, ID_INPUT_FIRST + n, MenuText(strName));
     }
+    ::EnableMenuItem(hSoundMenu, ID_INPUT_LOOPBACK, MF_BYCOMMAND | (LoopbackAvailable() ? MF_ENABLED : MF_GRAYED));
 }
 
 void CCtrlWindow::OnInputCommand(UINT nID)
 {
-    ChooseInput(nID == ID_INPUT_DEFAULT ? WAVE_MAPPER : nID - ID_INPUT_FIRST);
+    CInputName input;
+    if (InputOfCommand(nID, input))
+        ChooseInput(input);
 }
 
-// The name is what the settings file keeps: device numbers change when devices come and go.
-void CCtrlWindow::ChooseInput(UINT uDevice)
+// Greyed where the system cannot record its output; a command sent all the same changes nothing.
+void CCtrlWindow::OnLoopbackCommand()
 {
-    CString strName;
-    if (uDevice != WAVE_MAPPER && !CWaveInputs::Name(uDevice, strName))
-        return;   // gone since the menu was made
-    theApp.m_strInputDevice = strName;
-    theApp.m_uInputDevice = uDevice;
-    theApp.PostToRenderThread(WMU_SET_INPUT, (WPARAM)uDevice, 0);
+    if (LoopbackAvailable())
+        ChooseInput(CInputName::Loopback());
+}
+
+// The name is what the settings file keeps and the display looks for: device numbers change when devices come
+// and go. A display that could not start is started on it.
+void CCtrlWindow::ChooseInput(const CInputName& input)
+{
+    theApp.m_input = input;
+    if (RetryDisplay())
+        return;
+    theApp.PostSetInput(input);
 }
 
 void CCtrlWindow::OnNextInput()
 {
-    // The inputs in menu order: the default, then the system's devices.
-    const int nChoices = 1 + CWaveInputs::Count();
-    const UINT uNow = theApp.m_uInputDevice;
-    const int nNow = uNow == WAVE_MAPPER ? 0 : (int)uNow + 1;
-    const int nNext = (nNow + 1) % nChoices;
-    ChooseInput(nNext == 0 ? WAVE_MAPPER : (UINT)(nNext - 1));
+    // The inputs in menu order: the default, the system's devices, then what the computer plays.
+    CInputName choices[2 + CWaveInputs::MAX_DEVICES];
+    int nChoices = 0;
+    choices[nChoices++] = CInputName::Default();
+    const int nCount = CWaveInputs::Count();
+    for (int n = 0; n < nCount; n++)
+        if (CWaveInputs::InputOf((UINT)n, choices[nChoices]))
+            nChoices++;
+    if (LoopbackAvailable())
+        choices[nChoices++] = CInputName::Loopback();
+    int nNow = 0;
+    while (nNow < nChoices && choices[nNow] != theApp.m_input)
+        nNow++;
+    // A chosen input that is missing now steps to the first one.
+    ChooseInput(choices[nNow < nChoices ? (nNow + 1) % nChoices : 0]);
 }
 
 void CCtrlWindow::OnSensitivityCommand(UINT nID)
@@ -98,8 +138,8 @@ void CCtrlWindow::OnNextSensitivity()
 
 void CCtrlWindow::OnUpdateInput(CCmdUI* pCmdUI)
 {
-    const UINT uDevice = pCmdUI->m_nID == ID_INPUT_DEFAULT ? WAVE_MAPPER : pCmdUI->m_nID - ID_INPUT_FIRST;
-    pCmdUI->SetCheck(uDevice == theApp.m_uInputDevice);
+    CInputName input;
+    pCmdUI->SetCheck(InputOfCommand(pCmdUI->m_nID, input) && input == theApp.m_input);
 }
 
 void CCtrlWindow::OnUpdateSensitivity(CCmdUI* pCmdUI)

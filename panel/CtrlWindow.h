@@ -1,6 +1,7 @@
 // CCtrlWindow: the main window; picture buttons and menu that steer the display through the render thread.
 #pragma once
 #include <afxwin.h>
+#include "sound/InputName.h"
 
 class CCtrlWindow : public CFrameWnd
 {
@@ -42,6 +43,7 @@ public:
     void OnScreenColor();
     void OnInputCommand(UINT nID);
     void OnSensitivityCommand(UINT nID);
+    void OnLoopbackCommand();
     void OnNextInput();
     void OnNextSensitivity();
 
@@ -66,7 +68,8 @@ private:
     void SelectPattern(int nPattern);
     void SelectArrange(int nMode);
     BOOL RetryDisplay();
-    void ChooseInput(UINT uDevice);
+    void ChooseInput(const CInputName& input);
+    static BOOL LoopbackAvailable();
     void ChooseSensitivity(int nIndex);
     static void FillInputMenu(HMENU hSoundMenu);
 };

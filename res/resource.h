@@ -45,6 +45,7 @@
 #define ID_SENSITIVITY_LAST    0x8064
 #define ID_NEXT_INPUT          0x8066   // steps through the inputs
 #define ID_NEXT_SENSITIVITY    0x8067   // steps through the sensitivities
+#define ID_INPUT_LOOPBACK      0x8068   // "What the computer plays", after the devices
 #define ID_INPUT_DEFAULT       0x8070   // "Default Device"
 #define ID_INPUT_FIRST         0x8071   // the system's wave-input device 0 .. 15, by name
 #define ID_INPUT_LAST          0x8080

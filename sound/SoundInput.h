@@ -1,48 +1,62 @@
-// CSoundInput: the recording the display draws from; a newly chosen device takes over once it delivers.
+// CSoundInput: the input the user chose, what draws while it is away, and the window the devices call back.
 #pragma once
 
+#include <afxwin.h>
+#include "sound/SoundClient.h"
 #include "sound/WaveCapture.h"
 
-// Owned by the display window on the render thread, which forwards the device callbacks to it. A device that
-// is opened may take a second or two before its buffers flow, so a change of device keeps the old one
-// recording until the new one delivers steadily (or has failed): the picture never waits for the switch.
-class CSoundInput
+// Owned by the display on the render thread, with a message-only window of its own that receives the devices'
+// notices and runs the watch. The chosen input is always held by one of two captures: the one drawn from
+// (Current) or, while it does not flow yet, the next one, with Current still recording the input it replaces so
+// that the picture never waits for a switch. A chosen input that is away (missing, failing, lost) is retried in the
+// background while the input before it goes on, or the default device stands in for it.
+class CSoundInput : public CWnd
 {
 public:
     CSoundInput();
-    // A newly chosen device takes over once it has delivered HANDOVER_BUFFERS over HANDOVER_MS; one that
-    // hasn't after GIVE_UP_MS takes over all the same and is retried as a lost device.
-    enum { HANDOVER_BUFFERS = 5, HANDOVER_MS = 300, GIVE_UP_MS = 10000 };
+    ~CSoundInput() override;
 
-    void SetApi(const SWaveApi* pApi);
-    // The device to record from (WAVE_MAPPER for the system's default); takes effect at once when running.
-    void SetDevice(UINT uDevice, DWORD dwNow);
-    UINT GetDevice() const;
+    // Makes the window on the calling thread and starts the watch; pClient receives the buffers.
+    BOOL Create(ISoundClient* pClient);
+    void SetApis(const SWaveApi* pWave, const SWaveApi* pLoopback);
 
-    BOOL Start(HWND hWndCallback, DWORD dwNow);
+    // The input to record from; takes effect at once while running.
+    void SetInput(const CInputName& input, DWORD dwNow);
+    const CInputName& GetInput() const { return m_chosen; }
+
+    // TRUE when the input drawn from was opened (the chosen one, or the default standing in for a missing one).
+    BOOL Start(DWORD dwNow);
+    // A pause: settles a pending change, so that the resume opens the chosen input.
     void Stop();
-    void OnWimOpen(HWAVEIN hWaveIn);
-    // TRUE when the buffer was taken: its samples are in pSamples.
-    BOOL OnWimData(HWAVEIN hWaveIn, WAVEHDR* pHdr, short* pSamples);
-    void OnWimClose(HWAVEIN hWaveIn);
     void Watch(DWORD dwNow);
-    // The longest time between two buffers taken since the last call, across changes of device.
+
+    // The failure waiting to be told, in the system's words; FALSE when there is none (or it has no text).
+    BOOL TakeErrorText(CString& strText);
+    // The longest time between two buffers taken since the last call, across changes of input.
     DWORD TakeLongestGap();
 
-    // The device recording now, and the one chosen to follow it (not wanted while there is none).
     CWaveCapture& Current() { return m_capture[m_nCurrent]; }
     CWaveCapture& Next() { return m_capture[1 - m_nCurrent]; }
 
+    DECLARE_MESSAGE_MAP()
+    LRESULT OnWimOpen(WPARAM wParam, LPARAM lParam);
+    LRESULT OnWimData(WPARAM wParam, LPARAM lParam);
+    LRESULT OnWimClose(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR nID);
+
 private:
+    BOOL TakeBuffer(HWAVEIN hWaveIn, WAVEHDR* pHdr, short* pSamples);
+    void Settle(DWORD dwNow);
+    void StandIn(DWORD dwNow);
     void HandOver();
     void NoteBuffer();
+    void AnnounceErrors();
 
+    ISoundClient* m_pClient;
     CWaveCapture m_capture[2];
     int m_nCurrent;
-    HWND m_hWndCallback;
-    int m_nNextTaken;      // buffers the chosen device has delivered while the old one still records
-    DWORD m_dwNextFirst;   // when the first of them came
-    DWORD m_dwNextChosen;  // when that device was chosen
+    CInputName m_chosen;
+    BOOL m_bErrorAnnounced;
     DWORD m_dwLastTaken;   // 0 before the first buffer
     DWORD m_dwLongestGap;
 };

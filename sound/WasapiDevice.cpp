@@ -56,11 +56,8 @@ MMRESULT ResultOf(HRESULT hr, BOOL bLoopback)
 
 const SWaveApi& CWasapiDevice::Api()
 {
-    // Eight members: the table's ninth, while it still has one, is left empty (the capture owns its own box).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-    static const SWaveApi api = { Open, Start, Reset, Close, Prepare, Unprepare, AddBuffer, GetErrorText };
-#pragma GCC diagnostic pop
+    // Its devices are the two above, not a list.
+    static const SWaveApi api = { Open, Start, Reset, Close, Prepare, Unprepare, AddBuffer, GetErrorText, NULL, NULL };
     return api;
 }
 
@@ -130,7 +127,7 @@ MMRESULT CWasapiDevice::CheckFormat(LPCWAVEFORMATEX pwfx, DWORD fdwOpen)
 MMRESULT WINAPI CWasapiDevice::Open(LPHWAVEIN phWaveIn, UINT uDevice, LPCWAVEFORMATEX pwfx, DWORD_PTR dwCallback,
                                     DWORD_PTR, DWORD fdwOpen)
 {
-    if (uDevice >= DEVICES)
+    if (uDevice != LOOPBACK && uDevice != DEFAULT_CAPTURE)
         return MMSYSERR_BADDEVICEID;
     MMRESULT mmr = CheckFormat(pwfx, fdwOpen);
     if (mmr != MMSYSERR_NOERROR || (fdwOpen & WAVE_FORMAT_QUERY))

@@ -17,8 +17,10 @@
 class CWasapiDevice
 {
 public:
-    // Device numbers.
-    enum { LOOPBACK = 0, DEFAULT_CAPTURE = 1, DEVICES = 2 };
+    // Device numbers: what the default playback device plays, and the default recording device (the table's
+    // "default device", so that a capture opening its default records from it).
+    enum { LOOPBACK = 0 };
+    static const UINT DEFAULT_CAPTURE = WAVE_MAPPER;
     // Failures of its own, beside the system's MMSYSERR_ and WAVERR_ codes (GetErrorText explains them).
     enum {
         ERR_BASE = 0x5700,

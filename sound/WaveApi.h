@@ -1,4 +1,4 @@
-// The wave-input calls capture makes, as one table: the system's by default, a test's to make any call fail.
+// The wave-input calls capture makes, as one table: the system's by default, a test's to script any device.
 #pragma once
 
 #include <windows.h>
@@ -14,9 +14,10 @@ struct SWaveApi
     MMRESULT (WINAPI* pfnUnprepareHeader)(HWAVEIN, LPWAVEHDR, UINT);
     MMRESULT (WINAPI* pfnAddBuffer)(HWAVEIN, LPWAVEHDR, UINT);
     MMRESULT (WINAPI* pfnGetErrorText)(MMRESULT, LPSTR, UINT);
-    // Shows a failure's text to the user (a stop-icon message box in the program).
-    void (*pfnShowError)(LPCSTR pszText);
+    // The devices there are now, each with its name; NULL in a table that opens a device of its own kind.
+    UINT (WINAPI* pfnGetNumDevs)();
+    MMRESULT (WINAPI* pfnGetDevCaps)(UINT_PTR, LPWAVEINCAPSA, UINT);
 
-    // The real multimedia functions and message box.
+    // The real multimedia functions.
     static const SWaveApi& System();
 };

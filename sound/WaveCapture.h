@@ -1,104 +1,91 @@
-// CWaveCapture: a wave-input device kept recording in five rotating buffers, reopened when it is lost.
+// CWaveCapture: one input kept recording in five rotating buffers, looked up by name at every open, retried quietly.
 #pragma once
 
 #include <windows.h>
 #include <mmsystem.h>
+#include "sound/InputName.h"
 #include "sound/WaveApi.h"
+#include "sound/WaveBlockRing.h"
+#include "sound/WaveInHandle.h"
 
-// Owned by the display window on the render thread, which forwards the device's MM_WIM_OPEN, MM_WIM_DATA and
-// MM_WIM_CLOSE to it (the device calls back to that window). Start and Stop are the user's wishes; while
-// capture is wanted, a device that stalls or fails is closed and reopened quietly until buffers flow again.
+// Owned by the sound input on the render thread, which hands it the device's notices. Start and Stop are the
+// user's wishes; while capture is wanted, a device that stalls, fails or is missing is closed and reopened quietly
+// until buffers flow again, and a renumbered device is found by its name wherever it is now.
 class CWaveCapture
 {
 public:
-    enum { BLOCKS = 5 };
-    enum { STALL_MS = 600, FIRST_SOUND_MS = 5000, RETRY_MAX_MS = 1000 };
+    enum { STALL_MS = 600, FIRST_SOUND_MS = 5000, RETRY_MAX_MS = 1000, WATCH_MS = 200 };
+    // A device flows once it has delivered FLOW_BUFFERS over FLOW_MS: its first buffers can come in a burst and the
+    // next ones only seconds later. Only a flowing device is held to the STALL_MS watch.
+    enum { FLOW_BUFFERS = 5, FLOW_MS = 300 };
 
     CWaveCapture();
     ~CWaveCapture();
 
-    void SetApi(const SWaveApi* pApi) { m_pApi = pApi; }
-    // The device to record from: WAVE_MAPPER (the system's default) or a wave-input device number.
-    // A change while capture runs moves capture to the new device at once.
-    void SetDevice(UINT uDevice, DWORD dwNow);
-    UINT GetDevice() const { return m_uDevice; }
+    // The tables devices are opened with: the system's wave input for the default and named devices, and the
+    // device that records what the computer plays (NULL where there is none).
+    void SetApis(const SWaveApi* pWave, const SWaveApi* pLoopback);
+    // A change while capture is wanted opens the new input at once.
+    void SetInput(const CInputName& input, DWORD dwNow);
+    const CInputName& GetInput() const { return m_input; }
 
-    // Opens and starts the device, with the window that is to receive its callbacks. On failure the
-    // system's text is shown once and the device is tried again in the background.
+    // Opens and starts the input, with the window that is to receive its notices. FALSE when it failed: it is
+    // tried again in the background, and a failure of a device that is there waits in TakeError.
     BOOL Start(HWND hWndCallback, DWORD dwNow);
     // Ends capture and closes the device; buffers still on their way back are then ignored.
     void Stop();
 
     void OnWimOpen(HWAVEIN hWaveIn);
     // Takes a returned buffer. TRUE when it was the one expected next: its samples are copied to pSamples
-    // (BUFFER_SAMPLES of them) and the block is freed and replaced.
+    // (200 of them) and the block is freed and replaced.
     BOOL OnWimData(HWAVEIN hWaveIn, WAVEHDR* pHdr, short* pSamples);
+    // A close notice: of a device closed here it lets a device with the same handle listen; of the live device,
+    // which closed by itself, it is a loss.
     void OnWimClose(HWAVEIN hWaveIn);
-    // The close notice of a handle closed here is still owed (IsClosedHandle); taking one such notice, once
-    // for every notice that reaches the window, says TRUE when it was the last one owed for that handle.
-    static BOOL IsClosedHandle(HWAVEIN hWaveIn);
-    static BOOL TakeClosedHandle(HWAVEIN hWaveIn);
-    // A close notice taken above: a capture given that handle anew listens to it from now on.
-    void OnCloseNotice(HWAVEIN hWaveIn);
+    void OnCloseNotice(HWAVEIN hWaveIn) { m_handle.OnCloseNoticePassed(hWaveIn); }
     // Called every WATCH_MS or so: closes a stalled device and retries a lost one.
     void Watch(DWORD dwNow);
-    enum { WATCH_MS = 200 };
 
-    MMRESULT AddWaveBuffer();
     BOOL IsWanted() const { return m_bWanted; }
     BOOL IsLost() const { return m_bLost; }
+    BOOL IsRecording() const { return m_bRecording; }
+    BOOL IsFlowing() const { return m_bFlowing; }
+    // A failure of an open the user asked for (a start, a resume, a new input), not yet told: its code and the
+    // table whose texts explain it. A device that is missing is not a failure to tell: it is waited for.
+    BOOL TakeError(MMRESULT* pmmr, const SWaveApi** ppApi);
+    BOOL PeekError(MMRESULT* pmmr, const SWaveApi** ppApi) const;
 
-    // Blocks allocated and not yet freed, and blocks (and handles) left to a device that would not let go
-    // of them, over all captures of the process.
-    static LONG GetLiveBlocks() { return s_nLiveBlocks; }
-    static LONG GetAbandonedBlocks() { return s_nAbandonedBlocks; }
-    static LONG GetAbandonedHandles() { return s_nAbandonedHandles; }
-    // The longest time the system took to open and start, or to reset and close, a device since the last
-    // call: the render thread waits for it, and on some systems it is seconds.
-    static DWORD TakeLongestOpen();
+    // The millisecond clock that times buffers, stalls and retries: the multimedia timer, or a test's (NULL for the
+    // timer again).
+    static void SetClock(DWORD (*pfnNow)());
+    static DWORD Now() { return s_pfnNow(); }
 
-    // The device and its buffer rotation (read by the tests).
-    HWAVEIN m_hWaveIn;
-    BOOL m_bRecording;
-    LPBYTE m_pWaveBlock[BLOCKS];
-    int m_nAddBlock;
-    int m_nDoneBlock;
-    WAVEFORMATEX m_wfx;
-    int m_nBlockSize;
+    CWaveInHandle m_handle;
+    CWaveBlockRing m_ring;
 
 private:
     MMRESULT Open(DWORD dwNow);
+    void OpenAsked(DWORD dwNow);
     void Close();
     void Lose(DWORD dwNow);
-    void FreeBlock(int nSlot);
-    void FreeAllBlocks();
-    void AbandonAllBlocks();
-    static void NoteClosedHandle(HWAVEIN hWaveIn, HWND hWnd);
-    static void RemoveClosedHandle(int i);
-    void ReportError(MMRESULT mmr);
-    static void NoteSystemTime(DWORD dwBefore);
+    void NoteBuffer(DWORD dwNow);
 
-    const SWaveApi* m_pApi;
+    const SWaveApi* m_pWaveApi;
+    const SWaveApi* m_pLoopbackApi;
+    CInputName m_input;
     HWND m_hWndCallback;
-    UINT m_uDevice;
     BOOL m_bWanted;      // started and not stopped since: a lost device is reopened
-    BOOL m_bLost;        // closed after a stall or an error, waiting for the next try
-    BOOL m_bFlowing;     // a buffer has come back since the device was opened
-    BOOL m_bReporting;   // an error box is up
-    BOOL m_bOldNotices;  // the handle was given anew while the notices of its last device are still queued
+    BOOL m_bLost;        // closed after a stall, an error or while missing, waiting for the next try
+    BOOL m_bRecording;   // open: a returned buffer is replaced
+    BOOL m_bFlowing;     // FLOW_BUFFERS have come over FLOW_MS since the device was opened
+    BOOL m_bMissing;     // the last open found no device of the name
+    int m_nBuffers;      // buffers since the open
+    DWORD m_dwFirstBuffer;
     DWORD m_dwLastSound; // time of the last buffer back, or of the opening
     DWORD m_dwRetryAt;
     DWORD m_dwRetryGap;  // grows from 0 to RETRY_MAX_MS while the device stays away
+    MMRESULT m_mmrError;
+    const SWaveApi* m_pErrorApi;
 
-    static volatile LONG s_nLiveBlocks;
-    static volatile LONG s_nAbandonedBlocks;
-    static volatile LONG s_nAbandonedHandles;
-    static DWORD s_dwLongestOpen;
-    // Handles closed whose close notice has not come through yet, oldest first. Only the render thread
-    // opens and closes devices, so no lock.
-    // opens and closes devices, so no lock. A window that is gone owes nothing.
-    struct SClosedHandle { HWAVEIN hWaveIn; HWND hWnd; };
-    enum { CLOSED_HANDLES = 8 };
-    static SClosedHandle s_closed[CLOSED_HANDLES];
-    static int s_nClosed;
+    static DWORD (*s_pfnNow)();
 };

@@ -72,8 +72,8 @@ class KeyReferenceTest(unittest.TestCase):
         self.assertEqual(pattern_keys, "OQWERTYUIASDFGHJK")
         self.assertEqual(keys[(("Sound",), "Next Input")], ["N"])
         self.assertEqual(keys[(("Sound",), "Sensitivity Auto")], [])
-        # File 3, Pattern 17, Arrange 10, Sound 8 (the devices are added when the menu opens), Window 10.
-        self.assertEqual(len(rows), 3 + 17 + 10 + 8 + 10)
+        # File 3, Pattern 17, Arrange 10, Sound 9 (the devices are added when the menu opens), Window 10.
+        self.assertEqual(len(rows), 3 + 17 + 10 + 9 + 10)
 
         colours = keyref.colour_rows(accelerators)
         self.assertEqual([(key, parameter) for key, parameter, _ in colours],

@@ -1,11 +1,12 @@
 """Choosing the input device and the sensitivity in the real program: the Sound menu's commands, the settings
 file, a missing device, and frames that go on while the input changes."""
 import os
+import re
 import time
 import unittest
 
 from kvharness import (window_title, children, CONTROL_CLASS, CONTROL_TITLE, DISPLAY_TITLE, IDS, MESSAGE_BOX_CLASS, KvTestCase, Picture,
-                       client_rect, find_window, post, screenshot, send, wave_inputs)
+                       activate, client_rect, close_window, find_window, post, screenshot, send, wait_window, wave_inputs)
 
 START_TIMEOUT = 30.0
 WM_COMMAND = 0x0111
@@ -15,6 +16,7 @@ MUSIC_INPUT = "Monitor of Music"    # the second null sink of the test's sound s
 LEVEL_ROW_Y = 80                     # inside the level row of pattern 0 at Normal Size
 BAR_LEFT = 250                       # the level bar runs from x 250 to 250 + level
 SWITCH_LIMIT_MS = 1000               # the longest the sound may stop at a change of input
+LOOPBACK_TEXT = "<what the computer plays, WASAPI loopback>"   # how the settings file names that input
 
 
 class SoundInputTest(KvTestCase):
@@ -64,7 +66,7 @@ class SoundInputTest(KvTestCase):
         self.assertEqual(self.wait_level(0, timeout=5), 0, "the default input is silent")
         self.command("ID_INPUT_FIRST", names.index(MUSIC_INPUT))
         self.assertEqual(self.wait_level(128), 128, "the chosen input's signal is not shown")
-        self.assertIn("InputDevice=%s" % MUSIC_INPUT, self.quit(program))
+        self.assertIn('InputDevice="%s"' % MUSIC_INPUT, self.quit(program))
 
         program = self.start()
         self.assertEqual(self.wait_level(128), 128, "the saved input is not used again")
@@ -79,7 +81,33 @@ class SoundInputTest(KvTestCase):
         box = find_window(MESSAGE_BOX_CLASS, "*")
         self.assertIsNone(box, "a message for a missing saved input: %s %s" % (
             window_title(MESSAGE_BOX_CLASS, "*"), children(MESSAGE_BOX_CLASS, "*")) if box else "")
-        self.assertIn("InputDevice=Microphone that was unplugged", self.quit(program))
+        self.assertIn('InputDevice="Microphone that was unplugged"', self.quit(program))
+
+    def no_box(self, seconds):
+        """True when no message box comes up within the time."""
+        return not wait_window(MESSAGE_BOX_CLASS, "*", seconds)
+
+    def test_what_the_computer_plays_is_refused_cleanly_where_the_system_cannot_record_it(self):
+        """Wine 8 records no playback device: a settings file naming that input starts on the default input with one
+        clear message, the picture goes on while it is up, and the greyed menu command changes nothing."""
+        with open(os.path.join(self.workdir, "KALVORA.INI"), "w") as f:
+            f.write("[Init]\r\nInputDevice=%s\r\n" % LOOPBACK_TEXT)
+        self.play_dc(16448, seconds=120)
+        program = self.start()
+        self.assertTrue(wait_window(MESSAGE_BOX_CLASS, "*", START_TIMEOUT), "no message\n" + program.log())
+        texts = " ".join(c["text"] for c in children(MESSAGE_BOX_CLASS, "*") or [])
+        self.assertIn("cannot record what the computer plays", texts)
+        self.assertEqual(self.wait_level(128), 128, "the picture stopped while the message is up")
+        self.assertTrue(close_window(MESSAGE_BOX_CLASS, "*"))
+        self.assertTrue(self.no_box(3), "the refusal was told twice")
+        display = client_rect("*", DISPLAY_TITLE)
+        activate(display[2] - 10, display[3] - 10)   # the control window that owned the box came to the front
+        self.command("ID_INPUT_DEFAULT")
+        self.command("ID_INPUT_LOOPBACK")
+        self.assertTrue(self.no_box(3), "a greyed command gave a message")
+        self.assertEqual(self.wait_level(128), 128)
+        saved = re.search(r"^InputDevice=(.*?)\s*$", self.quit(program), re.M)
+        self.assertEqual(saved.group(1) if saved else None, "", "the default, chosen last, is not what is kept")
 
     def test_sensitivity_times_four_shows_level_32_as_128(self):
         # 4112 / 128 = 32.1, level 32; four times 4112 is 16448, level 128.

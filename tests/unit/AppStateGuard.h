@@ -21,8 +21,7 @@ public:
         m_nMonitor = theApp.m_nMonitor;
         m_nMonitors = theApp.m_nMonitors;
         CopyMemory(m_monitors, theApp.m_monitors, sizeof(m_monitors));
-        m_strInputDevice = theApp.m_strInputDevice;
-        m_uInputDevice = theApp.m_uInputDevice;
+        m_input = theApp.m_input;
         m_nSensitivity = theApp.m_nSensitivity;
     }
 
@@ -38,8 +37,7 @@ public:
         theApp.m_nMonitor = m_nMonitor;
         theApp.m_nMonitors = m_nMonitors;
         CopyMemory(theApp.m_monitors, m_monitors, sizeof(m_monitors));
-        theApp.m_strInputDevice = m_strInputDevice;
-        theApp.m_uInputDevice = m_uInputDevice;
+        theApp.m_input = m_input;
         theApp.m_nSensitivity = m_nSensitivity;
     }
 
@@ -56,7 +54,6 @@ private:
     int m_nMonitor;
     int m_nMonitors;
     MonitorEntry m_monitors[KV_MAX_MONITORS];
-    CString m_strInputDevice;
-    UINT m_uInputDevice;
+    CInputName m_input;
     int m_nSensitivity;
 };

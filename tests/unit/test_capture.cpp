@@ -138,7 +138,7 @@ protected:
     int OccupiedSlots() const
     {
         int n = 0;
-        for (LPBYTE p : m_pDisplay->m_capture.Current().m_pWaveBlock)
+        for (LPBYTE p : m_pDisplay->m_input.Current().m_ring.m_pWaveBlock)
             n += p != NULL;
         return n;
     }
@@ -189,12 +189,11 @@ TEST_F(Capture, BuffersArriveWhateverTheInput)
     DWORD dwStart = ::GetTickCount();
     EXPECT_TRUE(PumpUntilSound(kDeadlineMs)) << "no sound buffer";
     RecordProperty("first_buffer_ms", std::to_string(::GetTickCount() - dwStart).c_str());
-    EXPECT_TRUE(m_pDisplay->m_capture.Current().m_bRecording);
-    EXPECT_NE(m_pDisplay->m_capture.Current().m_hWaveIn, (HWAVEIN)NULL);
-    EXPECT_EQ(m_pDisplay->m_capture.Current().m_nBlockSize, 432);
-    EXPECT_EQ(m_pDisplay->m_capture.Current().m_wfx.nSamplesPerSec, 11025u);
-    EXPECT_EQ(m_pDisplay->m_capture.Current().m_wfx.nChannels, 1);
-    EXPECT_EQ(m_pDisplay->m_capture.Current().m_wfx.wBitsPerSample, 16);
+    EXPECT_TRUE(m_pDisplay->m_input.Current().IsRecording());
+    EXPECT_NE(m_pDisplay->m_input.Current().m_handle.Get(), (HWAVEIN)NULL);
+    EXPECT_EQ(m_pDisplay->m_input.Current().m_handle.m_wfx.nSamplesPerSec, 11025u);
+    EXPECT_EQ(m_pDisplay->m_input.Current().m_handle.m_wfx.nChannels, 1);
+    EXPECT_EQ(m_pDisplay->m_input.Current().m_handle.m_wfx.wBitsPerSample, 16);
     EXPECT_EQ(BoxesSeen(), "");
 }
 
@@ -213,11 +212,11 @@ TEST_F(Capture, KnownLevelAndFiveBuffersInRotation)
         if (!PumpOne())
             continue;
         ASSERT_EQ(OccupiedSlots(), 5) << "after message " << nChecks;
-        ASSERT_EQ(m_pDisplay->m_capture.Current().m_nAddBlock, m_pDisplay->m_capture.Current().m_nDoneBlock) << "after message " << nChecks;
+        ASSERT_EQ(m_pDisplay->m_input.Current().m_ring.m_nAddBlock, m_pDisplay->m_input.Current().m_ring.m_nDoneBlock) << "after message " << nChecks;
         nChecks++;
     }
     EXPECT_GT(nChecks, 0);
-    EXPECT_EQ(CWaveCapture::GetLiveBlocks(), 5);
+    EXPECT_EQ(CWaveBlockRing::GetLiveBlocks(), 5);
     EXPECT_EQ(BoxesSeen(), "");
 }
 
@@ -250,17 +249,17 @@ TEST_F(Capture, PauseAndResumeManyTimesLeaksNoBuffers)
         ::SendMessageA(m_hWnd, WMU_PAUSE, 1, 0);
         ASSERT_EQ(::WaitForSingleObject(m_pDisplay->m_evSound, 0), (DWORD)WAIT_TIMEOUT)
             << "a frame would be drawn for sound from before the stop";
-        ASSERT_EQ(CWaveCapture::GetLiveBlocks(), 0);
-        ASSERT_EQ(m_pDisplay->m_capture.Current().m_hWaveIn, (HWAVEIN)NULL);
-        ASSERT_FALSE(m_pDisplay->m_capture.Current().m_bRecording);
+        ASSERT_EQ(CWaveBlockRing::GetLiveBlocks(), 0);
+        ASSERT_EQ(m_pDisplay->m_input.Current().m_handle.Get(), (HWAVEIN)NULL);
+        ASSERT_FALSE(m_pDisplay->m_input.Current().IsRecording());
         // While paused (a dialog's modal loop in the program) the buffers given back by the reset arrive
         // and must change nothing.
         PumpUntilQuiet(30);
-        ASSERT_EQ(CWaveCapture::GetLiveBlocks(), 0);
+        ASSERT_EQ(CWaveBlockRing::GetLiveBlocks(), 0);
         ASSERT_EQ(::WaitForSingleObject(m_pDisplay->m_evSound, 0), (DWORD)WAIT_TIMEOUT);
         ::SendMessageA(m_hWnd, WMU_PAUSE, 0, 0);
-        ASSERT_TRUE(PumpUntil([] { return CWaveCapture::GetLiveBlocks() == 5; }, kDeadlineMs))
-            << "queued " << CWaveCapture::GetLiveBlocks();
+        ASSERT_TRUE(PumpUntil([] { return CWaveBlockRing::GetLiveBlocks() == 5; }, kDeadlineMs))
+            << "queued " << CWaveBlockRing::GetLiveBlocks();
         // A first buffer can take seconds under Wine: check that capture really runs on every tenth start.
         if (i % 10 == 9)
             ASSERT_TRUE(PumpUntilSound(kDeadlineMs)) << "capture did not come back";
@@ -268,8 +267,8 @@ TEST_F(Capture, PauseAndResumeManyTimesLeaksNoBuffers)
     }
     // Steady again: the full rotation, the known level, and the count growing buffer by buffer.
     ASSERT_TRUE(PumpUntil([&] { return m_pDisplay->m_core.m_analyzer.m_nLevel == nLevel; }, kDeadlineMs));
-    EXPECT_EQ(CWaveCapture::GetLiveBlocks(), 5);
-    EXPECT_EQ(m_pDisplay->m_capture.Current().m_nAddBlock, m_pDisplay->m_capture.Current().m_nDoneBlock);
+    EXPECT_EQ(CWaveBlockRing::GetLiveBlocks(), 5);
+    EXPECT_EQ(m_pDisplay->m_input.Current().m_ring.m_nAddBlock, m_pDisplay->m_input.Current().m_ring.m_nDoneBlock);
     DWORD nCount = m_pDisplay->m_core.m_analyzer.m_nCount;
     EXPECT_TRUE(PumpUntil([&] { return m_pDisplay->m_core.m_analyzer.m_nCount > nCount; }, kDeadlineMs));
     EXPECT_EQ(BoxesSeen(), "");
@@ -280,8 +279,8 @@ TEST_F(Capture, StopTwiceAndStartAgain)
     ASSERT_TRUE(PumpUntilSound(kDeadlineMs));
     EXPECT_TRUE(m_pDisplay->StopWaveIn());
     EXPECT_TRUE(m_pDisplay->StopWaveIn());   // already closed: nothing to do
-    EXPECT_EQ(m_pDisplay->m_capture.Current().m_hWaveIn, (HWAVEIN)NULL);
-    EXPECT_EQ(CWaveCapture::GetLiveBlocks(), 0);
+    EXPECT_EQ(m_pDisplay->m_input.Current().m_handle.Get(), (HWAVEIN)NULL);
+    EXPECT_EQ(CWaveBlockRing::GetLiveBlocks(), 0);
     PumpFor(200);
     EXPECT_EQ(::WaitForSingleObject(m_pDisplay->m_evSound, 0), (DWORD)WAIT_TIMEOUT) << "sound while stopped";
     EXPECT_TRUE(m_pDisplay->StartWaveIn());
@@ -292,24 +291,26 @@ TEST_F(Capture, StopTwiceAndStartAgain)
 TEST_F(Capture, AStalledDeviceIsReopenedQuietlyAndAPauseEndsTheRetries)
 {
     ASSERT_TRUE(PumpUntilSound(kDeadlineMs));
+    PumpFor(500);   // five buffers over 300 ms: the device flows, and is held to the stall watch
     // The watch runs on its own clock: well over half a second without a buffer back means the device has gone.
     DWORD dwNow = ::timeGetTime();
-    m_pDisplay->m_capture.Current().Watch(dwNow + 1500);
-    EXPECT_EQ(m_pDisplay->m_capture.Current().m_hWaveIn, (HWAVEIN)NULL) << "a stalled device is closed";
-    EXPECT_EQ(CWaveCapture::GetLiveBlocks(), 0);
-    EXPECT_FALSE(m_pDisplay->m_capture.Current().m_bRecording);
+    m_pDisplay->m_input.Current().Watch(dwNow + 1500);
+    EXPECT_EQ(m_pDisplay->m_input.Current().m_handle.Get(), (HWAVEIN)NULL) << "a stalled device is closed";
+    EXPECT_EQ(CWaveBlockRing::GetLiveBlocks(), 0);
+    EXPECT_FALSE(m_pDisplay->m_input.Current().IsRecording());
     // The first try comes with the next look.
-    m_pDisplay->m_capture.Current().Watch(dwNow + 1500);
-    EXPECT_NE(m_pDisplay->m_capture.Current().m_hWaveIn, (HWAVEIN)NULL);
+    m_pDisplay->m_input.Current().Watch(dwNow + 1500);
+    EXPECT_NE(m_pDisplay->m_input.Current().m_handle.Get(), (HWAVEIN)NULL);
     EXPECT_TRUE(PumpUntilSound(kDeadlineMs)) << "capture did not come back after the reopening";
-    EXPECT_EQ(CWaveCapture::GetLiveBlocks(), 5);
+    PumpFor(500);
+    EXPECT_EQ(CWaveBlockRing::GetLiveBlocks(), 5);
 
     // Stalled again, then paused by the user: no more tries until the resume.
     dwNow = ::timeGetTime();
-    m_pDisplay->m_capture.Current().Watch(dwNow + 1500);
+    m_pDisplay->m_input.Current().Watch(dwNow + 1500);
     ::SendMessageA(m_hWnd, WMU_PAUSE, 1, 0);
-    m_pDisplay->m_capture.Current().Watch(dwNow + 10000);
-    EXPECT_EQ(m_pDisplay->m_capture.Current().m_hWaveIn, (HWAVEIN)NULL) << "a paused display must stay closed";
+    m_pDisplay->m_input.Current().Watch(dwNow + 10000);
+    EXPECT_EQ(m_pDisplay->m_input.Current().m_handle.Get(), (HWAVEIN)NULL) << "a paused display must stay closed";
     ::SendMessageA(m_hWnd, WMU_PAUSE, 0, 0);
     EXPECT_TRUE(PumpUntilSound(kDeadlineMs));
     EXPECT_EQ(BoxesSeen(), "") << "recovery is silent";

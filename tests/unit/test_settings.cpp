@@ -287,17 +287,55 @@ TEST_F(SettingsFile, NoFileOnTheSearchPathKeepsTheProgramFolderPath)
     EXPECT_EQ(Str(rec.m_strIniPath), "Z:\\nowhere\\KALVORA.INI");
 }
 
-// The input is kept by the name the system gives it; the sensitivity as 1, 2, 4, 8 or Auto, anything else as 1.
-TEST_F(SettingsFile, SoundInputAndSensitivityRoundTripAndOddValuesMeanTimesOne)
+// The input is kept by the name the system gives it, exactly: the system cuts names to 31 characters, often just
+// after a space, and the profile reader trims spaces and strips one pair of quotes around a value.
+TEST_F(SettingsFile, InputNamesRoundTripExactlyAndEarlierFilesStillRead)
+{
+    const CInputName inputs[] = {
+        CInputName::Default(),
+        CInputName::Loopback(),
+        CInputName::Device("Line In (High Definition Audio "),     // 31 characters, the last a space
+        CInputName::Device(" Mic "),
+        CInputName::Device("\"Quoted\""),
+        CInputName::Device("a=b; c"),
+        CInputName::Device("Micr\xF3" "fono (USB) \xE9"),              // non-ASCII, in the system's code page
+        CInputName::Device("USB Audio", 2),                         // the second of two equal names
+        CInputName::Device("\"x\"#2"),
+        CInputName::Device("<what the computer plays, WASAPI"),     // a device cannot take the loopback's text
+    };
+    for (const CInputName& input : inputs) {
+        SCOPED_TRACE((LPCSTR)input.ToText());
+        CSettingsRecord out;
+        out.m_strIniPath = m_path.c_str();
+        out.m_input = input;
+        out.WriteSettings();
+        CSettingsRecord in;
+        ReadInto(in);
+        EXPECT_EQ((int)in.m_input.GetKind(), (int)input.GetKind());
+        EXPECT_EQ(Str(in.m_input.GetName()), Str(input.GetName()));
+        EXPECT_EQ(in.m_input.GetOrdinal(), input.GetOrdinal());
+    }
+    // Earlier versions wrote the bare name.
+    const struct { const char* line; const char* name; } earlier[] = {
+        { "InputDevice=Monitor of Music", "Monitor of Music" }, { "InputDevice=  Mic  ", "Mic" },
+    };
+    for (const auto& c : earlier) {
+        WriteRaw(std::string("[Init]\r\n") + c.line + "\r\n");
+        CSettingsRecord rec;
+        ReadInto(rec);
+        EXPECT_TRUE(rec.m_input == CInputName::Device(c.name)) << c.line << " read as " << (LPCSTR)rec.m_input.ToText();
+    }
+}
+
+// The sensitivity as 1, 2, 4, 8 or Auto, anything else as 1.
+TEST_F(SettingsFile, SensitivityRoundTripsAndOddValuesMeanTimesOne)
 {
     CSettingsRecord out;
     out.m_strIniPath = m_path.c_str();
-    out.m_strInputDevice = "Monitor of Music";
     out.m_nSensitivity = 0;
     out.WriteSettings();
     CSettingsRecord in;
     ReadInto(in);
-    EXPECT_EQ(Str(in.m_strInputDevice), "Monitor of Music");
     EXPECT_EQ(in.m_nSensitivity, 0) << ReadRaw();
     EXPECT_NE(ReadRaw().find("Sensitivity=Auto"), std::string::npos);
 
@@ -310,7 +348,7 @@ TEST_F(SettingsFile, SoundInputAndSensitivityRoundTripAndOddValuesMeanTimesOne)
         CSettingsRecord rec;
         ReadInto(rec);
         EXPECT_EQ(rec.m_nSensitivity, c.mode) << "'" << c.text << "'";
-        EXPECT_EQ(Str(rec.m_strInputDevice), "") << "a missing input is the default";
+        EXPECT_TRUE(rec.m_input == CInputName::Default()) << "a missing input is the default";
     }
 }
 

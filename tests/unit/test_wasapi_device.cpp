@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sound/WaveCapture.h"
+#include "sound/ClosedHandles.h"
 #include "sound/WasapiDevice.h"
 
 namespace {
@@ -171,10 +172,9 @@ TEST_F(WasapiDevice, CaptureRecordsTheDefaultSourceAtTheRightLevelAndRate)
 {
     ConstantPlayer player(16448, 5);
     ASSERT_TRUE(player.hOut != NULL) << "no sound output";
-    const LONG nLiveBefore = CWaveCapture::GetLiveBlocks();
+    const LONG nLiveBefore = CWaveBlockRing::GetLiveBlocks();
     CWaveCapture capture;
-    capture.SetApi(&CWasapiDevice::Api());
-    capture.SetDevice(CWasapiDevice::DEFAULT_CAPTURE, ::timeGetTime());
+    capture.SetApis(&CWasapiDevice::Api(), NULL);   // its default: the default recording device
     ASSERT_TRUE(capture.Start(m_hWnd, ::timeGetTime())) << "no sound server?";
     std::map<int, int> levels;   // level of the measured sample -> buffers
     std::vector<DWORD> times;
@@ -192,7 +192,7 @@ TEST_F(WasapiDevice, CaptureRecordsTheDefaultSourceAtTheRightLevelAndRate)
     }
     EXPECT_FALSE(capture.IsLost());
     capture.Stop();
-    EXPECT_EQ(CWaveCapture::GetLiveBlocks(), nLiveBefore);
+    EXPECT_EQ(CWaveBlockRing::GetLiveBlocks(), nLiveBefore);
     ASSERT_GT(times.size(), 40u) << "buffers stopped coming";
     // Over half a second of it (the rest is the silence before the sound server starts playing).
     EXPECT_GE(levels[127] + levels[128] + levels[129], 30) << "buffers at level 64: " << levels[64]
@@ -204,6 +204,6 @@ TEST_F(WasapiDevice, CaptureRecordsTheDefaultSourceAtTheRightLevelAndRate)
     // The close notice comes after the returned buffers, which are no longer capture's to touch.
     bool bClosed = false;
     while (!bClosed && NextNotice(&msg, 2000))
-        bClosed = msg.message == MM_WIM_CLOSE && CWaveCapture::TakeClosedHandle((HWAVEIN)msg.wParam);
+        bClosed = msg.message == MM_WIM_CLOSE && CClosedHandles::Take((HWAVEIN)msg.wParam);
     EXPECT_TRUE(bClosed);
 }
