@@ -9,7 +9,7 @@ import tempfile
 import unittest
 import wave
 
-from kvharness import KvTestCase, SAMPLE_RATE
+from kvharness import KvTestCase, SAMPLE_RATE, wav_samples
 
 RENDER = os.environ.get("KV_RENDER", "")
 MUSIC = "/usr/share/games/etr/music"    # Debian's extremetuxracer-data: recorded songs
@@ -45,14 +45,10 @@ def decode(song, path, start=None, seconds=None):
     return path
 
 
-def read_samples(path):
-    with wave.open(path) as w:
-        samples = array.array("h")
-        samples.frombytes(w.readframes(w.getnframes()))
-    return samples
-
-
-def write_samples(path, samples):
+def room_noise(path, seed=20261209):
+    rng = random.Random(seed)
+    samples = array.array("h", (max(-32768, min(32767, round(rng.gauss(0, NOISE_RMS))))
+                                for _ in range(SAMPLE_RATE * NOISE_SECONDS)))
     with wave.open(path, "wb") as w:
         w.setnchannels(1)
         w.setsampwidth(2)
@@ -61,16 +57,9 @@ def write_samples(path, samples):
     return path
 
 
-def room_noise(path, seed=20261209):
-    rng = random.Random(seed)
-    samples = array.array("h", (max(-32768, min(32767, round(rng.gauss(0, NOISE_RMS))))
-                                for _ in range(SAMPLE_RATE * NOISE_SECONDS)))
-    return write_samples(path, samples)
-
-
 def audible_part(path):
     """(first, end) frames of the audible part of a WAV file, one frame per buffer."""
-    samples = read_samples(path)
+    samples = wav_samples(path)
     loud = [n for n in range(len(samples) // BUFFER)
             if sum(s * s for s in samples[n * BUFFER:(n + 1) * BUFFER]) >= AUDIBLE_RMS ** 2 * BUFFER]
     return loud[0] + SETTLE, loud[-1] + 1
