@@ -1,4 +1,4 @@
-// CFrameSink: writing frames as raw pixels, BMP files or hashes.
+// CFrameSink: writing frames as raw pixels, BMP files, hashes or levels.
 #include "render/FrameSink.h"
 #include <fcntl.h>
 #include <io.h>
@@ -59,13 +59,16 @@ BOOL CFrameSink::WriteBmp(const CDibCanvas& canvas, DWORD dwFrame)
     return ok;
 }
 
-BOOL CFrameSink::Write(const CDibCanvas& canvas, DWORD dwFrame)
+BOOL CFrameSink::Write(const CDibCanvas& canvas, int nLevel, DWORD dwFrame)
 {
     switch (m_output) {
     case CRenderOptions::OUTPUT_BMP:
         return WriteBmp(canvas, dwFrame);
     case CRenderOptions::OUTPUT_HASHES:
         fprintf(m_pOut, "%016llx\n", Hash(canvas.Bits(), canvas.ByteCount()));
+        break;
+    case CRenderOptions::OUTPUT_LEVELS:
+        fprintf(m_pOut, "%d\n", nLevel);
         break;
     default:
         if (fwrite(canvas.Bits(), canvas.ByteCount(), 1, m_pOut) != 1) {

@@ -1,4 +1,4 @@
-// CFrameSink: where the frames of an offline render go: raw to standard output, BMP files, or a hash each.
+// CFrameSink: where the frames of an offline render go: raw to standard output, BMP files, a hash or a level each.
 #pragma once
 #include <afxwin.h>
 #include <stdio.h>
@@ -10,7 +10,8 @@ class CFrameSink
 public:
     // FALSE with m_strError set when the output can't be used.
     BOOL Open(const CRenderOptions& opt);
-    BOOL Write(const CDibCanvas& canvas, DWORD dwFrame);
+    // One frame: its picture and the analyser's level (0..255) for the sound it was drawn from.
+    BOOL Write(const CDibCanvas& canvas, int nLevel, DWORD dwFrame);
     BOOL Finish();
 
     // FNV-1a, 64 bits: enough to tell frames apart, and the same on every machine.

@@ -62,7 +62,7 @@ int main(int argc, char** argv)
     DWORD dwLastTick = dwStartTick;
     for (DWORD n = 0; n < dwTotal && wave.ReadBlock(samples); n++) {
         renderer.RenderBlock(samples, n);
-        if (!sink.Write(renderer.Canvas(), n + 1))
+        if (!sink.Write(renderer.Canvas(), renderer.Core().m_analyzer.m_nLevel, n + 1))
             return Complain(sink.m_strError, EXIT_OUTPUT);
         if (!opt.m_bQuiet)
             ShowProgress(n + 1, dwTotal, dwStartTick, dwLastTick, n + 1 == dwTotal);

@@ -37,6 +37,7 @@ const char* CRenderOptions::Usage()
            "  --mono --invert --no-shapes   the display flags\n"
            "  --bmp FOLDER        numbered BMP files instead of raw frames on standard output\n"
            "  --hashes            one hash per frame on standard output instead of the frames\n"
+           "  --levels            the analyser's level 0..255 of each frame on standard output instead of the frames\n"
            "  --frames N          stop after N frames\n"
            "  --quiet             no progress on standard error\n"
            "Raw frames are 32 bits a pixel, blue, green, red, unused, top row first.\n";
@@ -164,6 +165,8 @@ BOOL CRenderOptions::Parse(int argc, char** argv)
             m_bDrawShapes = FALSE;
         } else if (strcmp(a, "--hashes") == 0) {
             m_output = OUTPUT_HASHES;
+        } else if (strcmp(a, "--levels") == 0) {
+            m_output = OUTPUT_LEVELS;
         } else if (strcmp(a, "--quiet") == 0) {
             m_bQuiet = TRUE;
         } else if (i + 1 >= argc) {

@@ -5,7 +5,7 @@
 class CRenderOptions
 {
 public:
-    enum Output { OUTPUT_RAW, OUTPUT_BMP, OUTPUT_HASHES };
+    enum Output { OUTPUT_RAW, OUTPUT_BMP, OUTPUT_HASHES, OUTPUT_LEVELS };
 
     // FALSE with m_strError set when the command line can't be used.
     BOOL Parse(int argc, char** argv);

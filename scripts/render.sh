@@ -17,7 +17,7 @@ OPTIONS=("$@")
 # The video is made of the raw frames on the renderer's standard output: options that send them elsewhere
 # would leave the encoder nothing to encode.
 for option in "${OPTIONS[@]}"; do
-  if [[ "$option" == --bmp || "$option" == --hashes ]]; then
+  if [[ "$option" == --bmp || "$option" == --hashes || "$option" == --levels ]]; then
     echo "render: $option writes no raw frames, so no video can be made with it; run KalvoraRender.exe itself" >&2
     exit 1
   fi

@@ -1,4 +1,4 @@
-// Input sensitivity: fixed factors and the automatic gain that follows the loud part of the music.
+// Input sensitivity: fixed factors and the automatic gain that follows the music and ignores a room's noise.
 #include "sound/InputGain.h"
 
 #include <string.h>
@@ -9,14 +9,16 @@ namespace {
 
 const double MIN_GAIN = 1.0;
 const double MAX_GAIN = 16.0;
-// The loud part is brought to level 185; the patterns are made for loud passages of about 150 to 220.
-const double TARGET_PEAK = 23700.0;
-// Auto keeps the measured sample just under full scale (level 250): a louder one takes the gain down.
-const double CEILING_PEAK = 32000.0;
+// The middle measured sample of the music is brought to level 88: with music's spread, about nine frames in ten
+// then reach level 20 and three in four level 40, which the quiet-reacting patterns need.
+const double TARGET_MIDDLE = 11264.0;
+// The loudest tenth is held to level 240 at most, so that about a tenth of the frames or fewer reach 255.
+const double TARGET_LOUD = 30720.0;
+// A measured sample above this (level 250) counts as clipping.
+const double CEILING = 32000.0;
 // Rising and settling down both go at a factor of 2 a second (55 buffers): 2^(1/55).
 const double STEP = 1.0127;
-// A measured sample that would pass the ceiling takes the gain down by a tenth per buffer: x16 to x1 in half a
-// second through a loud passage, a tenth for a moment after a single peak.
+// Sustained clipping takes the gain down by a tenth per buffer: x16 to x1 in half a second.
 const double FAST_FALL = 0.9;
 
 double Clamp(double v, double lo, double hi)
@@ -83,10 +85,11 @@ double CInputGain::GetGain() const
 void CInputGain::Reset()
 {
     m_dGain = MIN_GAIN;
-    memset(m_nPeakHist, 0, sizeof(m_nPeakHist));
-    memset(m_nPeakRing, 0, sizeof(m_nPeakRing));
+    memset(m_nLevelHist, 0, sizeof(m_nLevelHist));
+    memset(m_nLevelRing, 0, sizeof(m_nLevelRing));
     m_nRingPos = 0;
     m_nRingCount = 0;
+    m_nClipRun = 0;
 }
 
 void CInputGain::Apply(short* pSamples, int nCount)
@@ -97,28 +100,31 @@ void CInputGain::Apply(short* pSamples, int nCount)
         Scale(pSamples, nCount, m_nMode);
         return;
     }
-    // Silence and a noise floor pass unamplified and leave the gain and its memory alone.
-    if (PeakOf(pSamples, nCount) < SILENT_PEAK)
+    // Silence and a room's noise pass unamplified and leave the gain and its memory for the music's return.
+    if (!IsMusic(pSamples, nCount))
         return;
-    // Steered by the sample the analyser measures, not the buffer's peak: music's peaks stand well above what
-    // one sample in 200 shows, and the loud passages are to reach their levels in the analyser.
-    const short measured = nCount > CMusicAnalyzer::MEASURED_SAMPLE ? pSamples[CMusicAnalyzer::MEASURED_SAMPLE]
-                                                                   : pSamples[nCount - 1];
-    const int nMeasured = measured < 0 ? -measured : measured;
+    const int nMeasured = MeasuredOf(pSamples, nCount);
     Remember(nMeasured);
     Steer(nMeasured);
     Scale(pSamples, nCount, m_dGain);
 }
 
-int CInputGain::PeakOf(const short* pSamples, int nCount)
+// By the buffer's RMS, not its peak: noise has peaks several times its RMS, and one peak says little.
+BOOL CInputGain::IsMusic(const short* pSamples, int nCount)
 {
-    int peak = 0;
-    for (int i = 0; i < nCount; i++) {
-        const int a = pSamples[i] < 0 ? -pSamples[i] : pSamples[i];
-        if (a > peak)
-            peak = a;
-    }
-    return peak;
+    long long sum = 0;
+    for (int i = 0; i < nCount; i++)
+        sum += (long long)pSamples[i] * pSamples[i];
+    return sum >= (long long)MUSIC_RMS * MUSIC_RMS * nCount;
+}
+
+// Steered by the sample the analyser measures, not the buffer's peak: music's peaks stand well above what one
+// sample in 200 shows, and the picture follows the measured one.
+int CInputGain::MeasuredOf(const short* pSamples, int nCount)
+{
+    const short s = nCount > CMusicAnalyzer::MEASURED_SAMPLE ? pSamples[CMusicAnalyzer::MEASURED_SAMPLE]
+                                                             : pSamples[nCount - 1];
+    return s < 0 ? -s : s;
 }
 
 void CInputGain::Scale(short* pSamples, int nCount, double dGain)
@@ -127,49 +133,53 @@ void CInputGain::Scale(short* pSamples, int nCount, double dGain)
         pSamples[i] = ToSample((int)(pSamples[i] * dGain));
 }
 
-void CInputGain::Remember(int nPeak)
+void CInputGain::Remember(int nMeasured)
 {
-    int bin = nPeak / LEVEL_STEP;
-    if (bin >= PEAK_BINS)
-        bin = PEAK_BINS - 1;
+    int bin = nMeasured / LEVEL_STEP;
+    if (bin >= LEVEL_BINS)
+        bin = LEVEL_BINS - 1;
     if (m_nRingCount == WINDOW_BUFFERS)
-        m_nPeakHist[m_nPeakRing[m_nRingPos]]--;
+        m_nLevelHist[m_nLevelRing[m_nRingPos]]--;
     else
         m_nRingCount++;
-    m_nPeakRing[m_nRingPos] = (unsigned char)bin;
-    m_nPeakHist[bin]++;
+    m_nLevelRing[m_nRingPos] = (unsigned char)bin;
+    m_nLevelHist[bin]++;
     m_nRingPos = (m_nRingPos + 1) % WINDOW_BUFFERS;
 }
 
-// The middle of the level step reached by the loudest tenth of the window: single peaks do not count.
-int CInputGain::LoudPeak() const
+// The middle of the lowest level step that nPercent of the window reach or stay below.
+int CInputGain::Percentile(int nPercent) const
 {
     int counted = 0;
-    int bin = PEAK_BINS - 1;
-    for (; bin > 0; bin--) {
-        counted += m_nPeakHist[bin];
-        if (counted * 10 >= m_nRingCount)
+    int bin = 0;
+    for (; bin < LEVEL_BINS - 1; bin++) {
+        counted += m_nLevelHist[bin];
+        if (counted * 100 >= nPercent * m_nRingCount)
             break;
     }
     return bin * LEVEL_STEP + LEVEL_STEP / 2;
 }
 
-// Quick down when this buffer would pass the ceiling, else a slow step toward the loud part's target.
-void CInputGain::Steer(int nPeak)
+// The middle sample's aim, unless that would take the loudest tenth past its own.
+double CInputGain::Wanted() const
 {
-    const double room = CEILING_PEAK / (nPeak > 0 ? nPeak : 1);
-    const double wanted = Clamp(TARGET_PEAK / LoudPeak(), MIN_GAIN, MAX_GAIN);
+    const double middle = TARGET_MIDDLE / Percentile(50);
+    const double loud = TARGET_LOUD / Percentile(90);
+    return Clamp(middle < loud ? middle : loud, MIN_GAIN, MAX_GAIN);
+}
+
+// Quick down only while clipping lasts, else a slow step toward the aim: a single loud sample costs nothing.
+void CInputGain::Steer(int nMeasured)
+{
+    m_nClipRun = nMeasured * m_dGain > CEILING ? m_nClipRun + 1 : 0;
+    const double wanted = Wanted();
     double gain = m_dGain;
-    if (gain > room) {
+    if (m_nClipRun >= CLIP_RUN) {
         gain *= FAST_FALL;
-        if (gain < room)
-            gain = room;
     } else if (wanted > gain) {
         gain *= STEP;
         if (gain > wanted)
             gain = wanted;
-        if (gain > room)
-            gain = room;
     } else {
         gain /= STEP;
         if (gain < wanted)

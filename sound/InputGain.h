@@ -27,22 +27,27 @@ public:
     // Auto starts again from x1 with no memory of the music.
     void Reset();
 
-    // Auto steers by the |sample| the analyser measures in each buffer: buffers whose peak is below SILENT_PEAK
-    // (every sample under level 2) count as silence, and the loud part is the value reached by the loudest
-    // tenth of the measured samples of the last WINDOW_BUFFERS audible buffers (4 s), in level steps of 128.
-    enum { SILENT_PEAK = 256, WINDOW_BUFFERS = 220, PEAK_BINS = 256, LEVEL_STEP = 128 };
+    // Auto steers by the |sample| the analyser measures in each buffer. Only music moves it: a buffer whose RMS is
+    // under MUSIC_RMS (-40 dBFS) is silence or a quiet room's noise and passes as it is. Of the measured samples
+    // of the last WINDOW_BUFFERS music buffers (4 s), in level steps of 128, the middle one is aimed at a level
+    // where most frames light, held down so that the loudest tenth stays under clipping. A measured sample that
+    // would clip in CLIP_RUN buffers running takes the gain down at once.
+    enum { MUSIC_RMS = 328, WINDOW_BUFFERS = 220, LEVEL_BINS = 256, LEVEL_STEP = 128, CLIP_RUN = 3 };
 
 private:
-    static int PeakOf(const short* pSamples, int nCount);
+    static BOOL IsMusic(const short* pSamples, int nCount);
+    static int MeasuredOf(const short* pSamples, int nCount);
     static void Scale(short* pSamples, int nCount, double dGain);
-    void Remember(int nPeak);
-    int LoudPeak() const;
-    void Steer(int nPeak);
+    void Remember(int nMeasured);
+    int Percentile(int nPercent) const;
+    double Wanted() const;
+    void Steer(int nMeasured);
 
     int m_nMode;
     double m_dGain;                       // Auto's current factor, 1..16
-    int m_nPeakHist[PEAK_BINS];           // audible buffers in the window, by peak level
-    unsigned char m_nPeakRing[WINDOW_BUFFERS];  // their peak levels, oldest overwritten first
+    int m_nLevelHist[LEVEL_BINS];         // music buffers in the window, by the level step of the measured sample
+    unsigned char m_nLevelRing[WINDOW_BUFFERS];  // their level steps, oldest overwritten first
     int m_nRingPos;
     int m_nRingCount;
+    int m_nClipRun;                       // buffers running whose measured sample passed the ceiling
 };

@@ -1,14 +1,21 @@
-"""A recorded song, normalised to a -1 dB peak as a digital source plays it, through the offline renderer with the
-automatic sensitivity: every pattern 1 to 16 draws in most of its sampled frames, where at x1 some do not."""
+"""Recorded songs, normalised to a -1 dB peak as a digital source plays them, through the offline renderer with the
+automatic sensitivity: the analyser's level lights most frames of each song without clipping many, every pattern 1
+to 16 draws in most of its sampled frames where at x1 some do not, and a quiet room's noise stays dark."""
+import array
 import os
+import random
 import subprocess
 import tempfile
 import unittest
+import wave
 
-from kvharness import KvTestCase
+from kvharness import KvTestCase, SAMPLE_RATE, wav_samples
 
 RENDER = os.environ.get("KV_RENDER", "")
-SONG = "/usr/share/games/etr/music/race1-jt.ogg"    # Debian's extremetuxracer-data, a recorded song
+MUSIC = "/usr/share/games/etr/music"    # Debian's extremetuxracer-data: recorded songs
+SONG = os.path.join(MUSIC, "race1-jt.ogg")
+LEVEL_SONGS = ["race1-jt.ogg", "calmrace-ks.ogg", "freezingpoint.ogg"]
+BUFFER = 200                 # samples a frame
 CLIP_START, CLIP_SECONDS = 20, 14
 WIDTH, HEIGHT = 160, 120
 FRAME_BYTES = WIDTH * HEIGHT * 4
@@ -16,6 +23,53 @@ FRAME_BYTES = WIDTH * HEIGHT * 4
 SAMPLED_FRAMES = [330, 413, 496, 579, 662, 745]
 MOST = 4
 SOMETHING = 20       # lit pixels that make a visible element, not a stray dot: 0.1 % of the picture
+
+
+# The audible part of a song: from SETTLE frames (3 s, 165 x 200 / 11025) after the first buffer whose RMS reaches
+# AUDIBLE_RMS (-40 dBFS, 32768 / 100) to the last such buffer, so that the leading and trailing silence and the
+# seconds Auto takes to rise from x1 are left out.
+AUDIBLE_RMS = 328
+SETTLE = 165
+# Room noise through a microphone: Gaussian, -50 dBFS RMS (32768 x 10^(-50/20) = 103.6), a minute, fixed seed.
+NOISE_RMS = 32768 * 10 ** (-50 / 20)
+NOISE_SECONDS = 60
+
+
+def decode(song, path, start=None, seconds=None):
+    """A song as the renderer reads it, 16-bit mono at 11025 Hz, peak-normalised to -1 dB."""
+    raw = path + ".raw.wav"
+    span = ["-ss", str(start), "-t", str(seconds)] if start is not None else []
+    subprocess.run(["ffmpeg", "-v", "error", "-y", *span, "-i", song, "-ac", "1", "-ar", str(SAMPLE_RATE),
+                    "-sample_fmt", "s16", raw], check=True)
+    subprocess.run(["sox", "-D", raw, path, "gain", "-n", "-1"], check=True)
+    return path
+
+
+def room_noise(path, seed=20261209):
+    rng = random.Random(seed)
+    samples = array.array("h", (max(-32768, min(32767, round(rng.gauss(0, NOISE_RMS))))
+                                for _ in range(SAMPLE_RATE * NOISE_SECONDS)))
+    with wave.open(path, "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(SAMPLE_RATE)
+        w.writeframes(samples.tobytes())
+    return path
+
+
+def audible_part(path):
+    """(first, end) frames of the audible part of a WAV file, one frame per buffer."""
+    samples = wav_samples(path)
+    loud = [n for n in range(len(samples) // BUFFER)
+            if sum(s * s for s in samples[n * BUFFER:(n + 1) * BUFFER]) >= AUDIBLE_RMS ** 2 * BUFFER]
+    return loud[0] + SETTLE, loud[-1] + 1
+
+
+def shares(levels):
+    """Shares of the frames whose level is 20 or more, 40 or more, and 255."""
+    n = len(levels)
+    return (sum(1 for v in levels if v >= 20) / n, sum(1 for v in levels if v >= 40) / n,
+            sum(1 for v in levels if v == 255) / n)
 
 
 def lit_pixels(frame):
@@ -29,12 +83,38 @@ class RecordedSongTest(KvTestCase):
         super().setUp()
         self.assertTrue(RENDER and os.path.isfile(RENDER), "KV_RENDER not set or missing: %r" % RENDER)
         self.assertTrue(os.path.isfile(SONG), "the test needs %s (scripts/deps.sh installs it)" % SONG)
-        self.clip = os.path.join(self.workdir, "song.wav")
-        subprocess.run(["ffmpeg", "-v", "error", "-y", "-ss", str(CLIP_START), "-t", str(CLIP_SECONDS), "-i", SONG,
-                        "-ac", "1", "-ar", "11025", "-sample_fmt", "s16", os.path.join(self.workdir, "raw.wav")],
-                       check=True)
-        subprocess.run(["sox", "-D", os.path.join(self.workdir, "raw.wav"), self.clip, "gain", "-n", "-1"],
-                       check=True)
+        self.clip = decode(SONG, os.path.join(self.workdir, "song.wav"), CLIP_START, CLIP_SECONDS)
+
+    def levels(self, wav, gain):
+        """The analyser's level of each frame of a WAV file rendered with a sensitivity."""
+        with tempfile.TemporaryFile(dir=self.workdir) as err:
+            result = subprocess.run(["wine", RENDER, "--quiet", "--levels", "--size", "64x48", "--gain", gain, wav],
+                                    stdout=subprocess.PIPE, stderr=err, timeout=600)
+            err.seek(0)
+            self.assertEqual(result.returncode, 0, err.read().decode(errors="replace"))
+        return [int(line) for line in result.stdout.split()]
+
+    def test_auto_lights_most_frames_of_songs_and_clips_few(self):
+        for name in LEVEL_SONGS:
+            with self.subTest(song=name):
+                wav = decode(os.path.join(MUSIC, name), os.path.join(self.workdir, name + ".wav"))
+                first, end = audible_part(wav)
+                auto = shares(self.levels(wav, "auto")[first:end])
+                plain = shares(self.levels(wav, "1")[first:end])
+                print("%s, frames %d to %d: level >= 20, >= 40, 255 in %.3f %.3f %.3f with auto, %.3f %.3f %.3f at x1"
+                      % ((name, first, end) + auto + plain))
+                self.assertGreaterEqual(auto[0], 0.80)
+                self.assertGreaterEqual(auto[1], 0.60)
+                self.assertLessEqual(auto[2], 0.10)
+                # The song is a real case: as it is, without gain, too few of its frames reach level 40.
+                self.assertLess(plain[1], 0.60)
+
+    def test_auto_leaves_room_noise_dark(self):
+        levels = self.levels(room_noise(os.path.join(self.workdir, "noise.wav")), "auto")
+        lit = shares(levels)[0]
+        print("room noise: level >= 20 in %.3f of %d frames with auto" % (lit, len(levels)))
+        self.assertEqual(len(levels), SAMPLE_RATE * NOISE_SECONDS // BUFFER)
+        self.assertLessEqual(lit, 0.02)
 
     def lit_counts(self, pattern, gain):
         """Lit pixels of the sampled frames of one pattern."""

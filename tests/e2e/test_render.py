@@ -281,7 +281,7 @@ class RenderScriptTest(KvTestCase):
     def test_options_that_make_no_raw_frames_are_refused(self):
         song = os.path.join(self.workdir, "song.wav")
         run(["sox", "-D", "-n", "-r", "11025", "-c", "1", "-b", "16", song, "synth", "1", "square", "110"], check=True)
-        for args in (("--bmp", self.workdir), ("--hashes",)):
+        for args in (("--bmp", self.workdir), ("--hashes",), ("--levels",)):
             with self.subTest(option=args[0]):
                 target = os.path.join(self.workdir, "refused.mp4")
                 result = self.render_script(song, target, *args)
