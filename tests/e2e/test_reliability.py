@@ -143,15 +143,18 @@ class ReliabilityTest(KvTestCase):
 class StormTest(KvTestCase):
     """A minute of random accelerator keys, panel clicks and menu commands while music plays."""
 
-    KEYS = (list("oqwertyuiasdfghjk") + ["shift+" + c for c in "oqwerasdf"] +
+    KEYS = (list("oqwertyuiasdfghjknv") + ["shift+" + c for c in "oqwerasdf"] +
             ["ctrl+%d" % n for n in (1, 2, 3)] + ["Home", "Delete", "Return", "backslash", "Escape"] +
             ["%s%s" % (mod, f) for mod in ("", "ctrl+", "shift+", "shift+ctrl+") for f in
              ("F5", "F6", "F7", "F8", "F9", "F10")])
-    # Menu commands that open no dialog: patterns, modes, monitors, sizes, colour steps.
+    # Menu commands that open no dialog: patterns, modes, monitors, sizes, colour steps, and the Sound menu's inputs
+    # (the first four device places, some of them empty here; what the computer plays, greyed under Wine),
+    # sensitivities and steps.
     COMMANDS = [n for first, last in (("ID_PATTERN_FIRST", "ID_PATTERN_LAST"), ("ID_ARRANGE_FIRST", "ID_ARRANGE_LAST"),
                                       ("ID_MONITOR_FIRST", "ID_MONITOR_LAST"), ("ID_SIZE_NONE", "ID_SIZE_FIT"),
-                                      ("ID_COLOR_FIRST", "ID_COLOR_LAST"))
-                for n in range(IDS[first], IDS[last] + 1)]
+                                      ("ID_COLOR_FIRST", "ID_COLOR_LAST"), ("ID_SENSITIVITY_FIRST", "ID_SENSITIVITY_LAST"),
+                                      ("ID_NEXT_INPUT", "ID_INPUT_LOOPBACK"), ("ID_INPUT_DEFAULT", "ID_INPUT_DEFAULT"))
+                for n in range(IDS[first], IDS[last] + 1)] + [IDS["ID_INPUT_FIRST"] + n for n in range(4)]
     SECONDS = 60
 
     def test_a_minute_of_random_input_leaves_the_program_well(self):
@@ -237,6 +240,7 @@ class StormTest(KvTestCase):
         if control is not None and not control[4]:
             post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, IDS["ID_CONTROL_WINDOW"])   # show it again
         post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, IDS["ID_ARRANGE_FIRST"])        # Arrange "None"
+        post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, IDS["ID_INPUT_DEFAULT"])
         post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, IDS["ID_SIZE_NORMAL"])
         time.sleep(1)
 
