@@ -33,6 +33,7 @@ CKalvora::~CKalvora()
 BEGIN_MESSAGE_MAP(CKalvora, CFrameWnd)
     ON_WM_DESTROY()
     ON_WM_ERASEBKGND()
+    ON_WM_PAINT()
     ON_WM_GETMINMAXINFO()
     ON_WM_KEYDOWN()
     ON_WM_CHAR()
@@ -63,7 +64,7 @@ BOOL CKalvora::CreateDisplay(const CInputName& input)
         return FALSE;
     }
     SetWindowPos(HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_SHOWWINDOW);
-    GetClientRect(&m_core.m_rcClient);
+    FitPicture();
     m_core.ResetPatternParams();
     // The sensitivity the user chose, as the main thread left it before this thread started.
     m_core.m_gain.SetMode(theApp.m_nSensitivity);
@@ -103,12 +104,31 @@ BOOL CKalvora::PreTranslateMessage(MSG* pMsg)
     return CFrameWnd::PreTranslateMessage(pMsg);
 }
 
+// With the picture in memory, a repaint copies it and nothing is erased first (that would flicker).
 BOOL CKalvora::OnEraseBkgnd(CDC* pDC)
 {
+    if (m_back.IsReady())
+        return TRUE;
     RECT rc;
     GetClientRect(&rc);
     pDC->FillSolidRect(&rc, m_core.m_crBack);
     return TRUE;
+}
+
+void CKalvora::OnPaint()
+{
+    CPaintDC dc(this);
+    if (m_back.IsReady())
+        m_back.Paint(&dc, dc.m_ps.rcPaint);
+}
+
+// The picture follows the client area; a part it gains shows the background, as the window's erase did.
+void CKalvora::FitPicture()
+{
+    GetClientRect(&m_core.m_rcClient);
+    const RECT& rc = m_core.m_rcClient;
+    if (rc.right > 0 && rc.bottom > 0 && !m_back.Resize(rc.right, rc.bottom, m_core.m_crBack))
+        m_back.Release();   // drawn straight onto the window then
 }
 
 // The system's largest tracking size is the screen plus one sizing frame, less than the caption and border that
@@ -147,8 +167,10 @@ void CKalvora::ClearScreen()
 {
     if (m_hWnd == NULL)
         return;
-    CClientDC dc(this);
-    m_core.Clear(&dc);
+    WithPicture([&](CDC* pDC) {
+        m_core.Clear(pDC);
+        return TRUE;
+    });
 }
 
 void CKalvora::PlaceClientRect(RECT rc)
@@ -156,7 +178,7 @@ void CKalvora::PlaceClientRect(RECT rc)
     if (!::AdjustWindowRectEx(&rc, GetStyle(), FALSE, GetExStyle()))
         return;
     SetWindowPos(HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_SHOWWINDOW);
-    GetClientRect(&m_core.m_rcClient);
+    FitPicture();
 }
 
 void CKalvora::UseSizeMode(int nMode)

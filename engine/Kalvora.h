@@ -5,6 +5,7 @@
 #include "sound/SoundInput.h"
 #include "engine/KvMessages.h"
 #include "engine/FrameStats.h"
+#include "engine/BackBuffer.h"
 
 class CKalvora : public CFrameWnd, private ISoundClient
 {
@@ -52,6 +53,8 @@ public:
     HICON m_hIcon;
     // Frame cost and delay; records only in benchmark builds.
     CFrameStats m_stats;
+    // The picture, drawn in memory and shown once a frame; repaints come from it.
+    CBackBuffer m_back;
 
     DECLARE_MESSAGE_MAP()
 
@@ -77,6 +80,7 @@ protected:
     int OnCreate(LPCREATESTRUCTA pcs) override;
     void OnDestroy() override;
     BOOL OnEraseBkgnd(CDC* pDC);
+    void OnPaint();
     void OnGetMinMaxInfo(MINMAXINFO* pMMI);
 
 private:
@@ -86,9 +90,25 @@ private:
     void PlaceClientRect(RECT rcClient);
     void UseSizeMode(int nMode);
     void AnnounceToMain(UINT msg, WPARAM wParam);
-    template <class Change>
-    BOOL WithClientDC(Change change);
+    // Draws on the picture and shows what changed; a windowless display (the tests') gets no device context.
+    template <class Draw>
+    BOOL WithPicture(Draw draw);
+    void FitPicture();
     // The core's announcement of a pattern the Arrange modes chose.
     static void OnCoreAnnounce(void* pOwner, UINT msg, WPARAM wParam);
     static LRESULT KernelHandleCount();
 };
+
+// Without a back buffer (none could be made at this size) the drawing goes straight onto the window.
+template <class Draw>
+BOOL CKalvora::WithPicture(Draw draw)
+{
+    if (m_hWnd == NULL)
+        return draw((CDC*)NULL);
+    CClientDC dc(this);
+    if (!m_back.IsReady())
+        return draw((CDC*)&dc);
+    const BOOL bResult = draw(m_back.Begin());
+    m_back.Present(&dc);
+    return bResult;
+}

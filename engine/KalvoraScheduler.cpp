@@ -8,9 +8,12 @@ BOOL CKalvora::RenderFrame()
     CSingleLock gate(&m_evSound);
     if (!gate.Lock(0))
         return TRUE;   // no new sound since the last frame
-    CClientDC dc(this);
     m_stats.FrameStart();
-    m_core.ComposeFrame(::timeGetTime(), &dc);
+    WithPicture([&](CDC* pDC) {
+        if (pDC)
+            m_core.ComposeFrame(::timeGetTime(), pDC);
+        return TRUE;
+    });
     m_stats.FrameEnd(m_core.m_nPattern, m_core.m_rcClient.right);
     return TRUE;
 }
@@ -28,20 +31,10 @@ void CKalvora::OnCoreAnnounce(void* pOwner, UINT msg, WPARAM wParam)
     pDisplay->AnnounceToMain(msg, wParam);
 }
 
-// A windowless display (the tests') has nothing to clear: the core then gets no device context.
-template <class Change>
-BOOL CKalvora::WithClientDC(Change change)
-{
-    if (m_hWnd == NULL)
-        return change((CDC*)NULL);
-    CClientDC dc(this);
-    return change((CDC*)&dc);
-}
-
 LRESULT CKalvora::OnSelectPattern(WPARAM wParam, LPARAM)
 {
     const DWORD dwNow = ::timeGetTime();
-    if (WithClientDC([&](CDC* pDC) { return m_core.ChoosePattern((int)wParam, dwNow, pDC); }))
+    if (WithPicture([&](CDC* pDC) { return m_core.ChoosePattern((int)wParam, dwNow, pDC); }))
         ShowPatternTitle();
     return 0;
 }
@@ -51,7 +44,7 @@ void CKalvora::OnPatternCommand(UINT nID)
     int p = (int)(nID - ID_PATTERN_FIRST);
     if (p >= KV_PATTERN_COUNT || p == m_core.m_nPattern)
         return;
-    WithClientDC([&](CDC* pDC) {
+    WithPicture([&](CDC* pDC) {
         m_core.SelectPattern(p, pDC);
         return TRUE;
     });

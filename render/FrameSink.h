@@ -2,7 +2,7 @@
 #pragma once
 #include <afxwin.h>
 #include <stdio.h>
-#include "render/DibCanvas.h"
+#include "engine/DibCanvas.h"
 #include "render/RenderOptions.h"
 
 class CFrameSink

@@ -2,7 +2,7 @@
 #pragma once
 #include <afxwin.h>
 #include "engine/Visualizer.h"
-#include "render/DibCanvas.h"
+#include "engine/DibCanvas.h"
 #include "render/RenderOptions.h"
 
 // Each block of 200 samples gives its sample 99 to the analyser, as capture does, and one frame is composed

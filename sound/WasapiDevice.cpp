@@ -209,22 +209,30 @@ MMRESULT WINAPI CWasapiDevice::Close(HWAVEIN hWaveIn)
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT WINAPI CWasapiDevice::Prepare(HWAVEIN hWaveIn, LPWAVEHDR pHdr, UINT cbHdr)
+// A header call on an open device with a whole header: as waveIn checks them.
+MMRESULT CWasapiDevice::CheckHeaderCall(HWAVEIN hWaveIn, LPWAVEHDR pHdr, UINT cbHdr)
 {
     if (FromHandle(hWaveIn) == NULL)
         return MMSYSERR_INVALHANDLE;
     if (pHdr == NULL || cbHdr < sizeof(WAVEHDR))
         return MMSYSERR_INVALPARAM;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI CWasapiDevice::Prepare(HWAVEIN hWaveIn, LPWAVEHDR pHdr, UINT cbHdr)
+{
+    const MMRESULT mmr = CheckHeaderCall(hWaveIn, pHdr, cbHdr);
+    if (mmr != MMSYSERR_NOERROR)
+        return mmr;
     pHdr->dwFlags |= WHDR_PREPARED;
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT WINAPI CWasapiDevice::Unprepare(HWAVEIN hWaveIn, LPWAVEHDR pHdr, UINT cbHdr)
 {
-    if (FromHandle(hWaveIn) == NULL)
-        return MMSYSERR_INVALHANDLE;
-    if (pHdr == NULL || cbHdr < sizeof(WAVEHDR))
-        return MMSYSERR_INVALPARAM;
+    const MMRESULT mmr = CheckHeaderCall(hWaveIn, pHdr, cbHdr);
+    if (mmr != MMSYSERR_NOERROR)
+        return mmr;
     if (pHdr->dwFlags & WHDR_INQUEUE)
         return WAVERR_STILLPLAYING;
     pHdr->dwFlags &= ~WHDR_PREPARED;
@@ -233,16 +241,16 @@ MMRESULT WINAPI CWasapiDevice::Unprepare(HWAVEIN hWaveIn, LPWAVEHDR pHdr, UINT c
 
 MMRESULT WINAPI CWasapiDevice::AddBuffer(HWAVEIN hWaveIn, LPWAVEHDR pHdr, UINT cbHdr)
 {
-    CWasapiDevice* pDevice = FromHandle(hWaveIn);
-    if (pDevice == NULL)
-        return MMSYSERR_INVALHANDLE;
-    if (pHdr == NULL || cbHdr < sizeof(WAVEHDR) || pHdr->lpData == NULL || pHdr->dwBufferLength < 2)
+    const MMRESULT mmr = CheckHeaderCall(hWaveIn, pHdr, cbHdr);
+    if (mmr != MMSYSERR_NOERROR)
+        return mmr;
+    if (pHdr->lpData == NULL || pHdr->dwBufferLength < 2)
         return MMSYSERR_INVALPARAM;
     if (!(pHdr->dwFlags & WHDR_PREPARED))
         return WAVERR_UNPREPARED;
     if (pHdr->dwFlags & WHDR_INQUEUE)
         return WAVERR_STILLPLAYING;
-    return pDevice->Enqueue(pHdr);
+    return FromHandle(hWaveIn)->Enqueue(pHdr);
 }
 
 MMRESULT CWasapiDevice::Enqueue(LPWAVEHDR pHdr)

@@ -57,6 +57,7 @@ private:
 
     static MMRESULT CheckFormat(LPCWAVEFORMATEX pwfx, DWORD fdwOpen);
     static CWasapiDevice* FromHandle(HWAVEIN hWaveIn);
+    static MMRESULT CheckHeaderCall(HWAVEIN hWaveIn, LPWAVEHDR pHdr, UINT cbHdr);
     static void Register(CWasapiDevice* pDevice, BOOL bAdd);
     static DWORD WINAPI ProbeProc(LPVOID);
 

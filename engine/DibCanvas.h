@@ -1,4 +1,4 @@
-// CDibCanvas: a top-down 32-bit DIB section behind a memory device context, the picture of an offline render.
+// CDibCanvas: a top-down 32-bit DIB section behind a memory DC, the offline picture and the display's back buffer.
 #pragma once
 #include <afxwin.h>
 
@@ -11,6 +11,8 @@ public:
     CDibCanvas& operator=(const CDibCanvas&) = delete;
 
     BOOL Create(int cx, int cy);
+    // Trades pictures with another canvas (a resize makes the new one beside the old, then swaps).
+    void Swap(CDibCanvas& other);
     CDC* DC() { return &m_dc; }
     // Rows from the top, 4 bytes a pixel in the order blue, green, red, unused; GDI's work flushed first.
     const BYTE* Bits() const;
