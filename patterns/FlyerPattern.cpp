@@ -5,11 +5,44 @@ namespace {
 const int kLaunchJump = 30;   // a delta above the near delta by more than this launches a burst
 const int kMargin = 50;       // flyers this far beyond an edge are still kept
 const int kDashLength = 20;   // a dash is this many times its speed long and flies twice as fast
+const int kReach = 2;         // whatever a flyer paints, drawn or erased, lies this close around its rectangle
 
 // Whether a previous rectangle was emptied at launch: a real flyer is never all zeros.
 BOOL IsEmptied(const RECT& rc)
 {
     return rc.left == 0 && rc.top == 0 && rc.right == 0 && rc.bottom == 0;
+}
+
+RECT Reach(const RECT& rc)
+{
+    RECT rcReach = rc;
+    ::InflateRect(&rcReach, kReach, kReach);
+    return rcReach;
+}
+
+// A dash is a line from (left, top) to (right, bottom), lying flat or upright and never shorter than 100: a
+// 1-pixel pen paints the pixels from its start up to its end point, which it leaves out.
+RECT DashLine(const RECT& rc)
+{
+    RECT rcLine = rc;
+    if (rc.top == rc.bottom)
+        rcLine.bottom++;
+    else
+        rcLine.right++;
+    return rcLine;
+}
+
+// The 2-pixel pen that erases a dash paints the line's row or column and the one above or left of it, from
+// one pixel before the start through the end point: a rectangle, which a brush fills for far less.
+RECT DashErased(const RECT& rc)
+{
+    RECT rcErased = { rc.left - 1, rc.top - 1, rc.right + 1, rc.bottom + 1 };
+    return rcErased;
+}
+
+void Fill(CDC* pDC, const RECT& rc)
+{
+    pDC->PatBlt(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, PATCOPY);
 }
 }
 
@@ -19,52 +52,132 @@ void CFlyerPattern::InitPattern16(CPatternCanvas&, const SPatternInput&)
         m_slot[i].nActive = 0;
 }
 
-void CFlyerPattern::DrawShape(const SFlyerSlot& f, const RECT& rc, CDC* pDC) const
-{
-    if (f.nKind == KIND_DASH) {
-        pDC->MoveTo(rc.left, rc.top);
-        pDC->LineTo(rc.right, rc.bottom);
-    } else {
-        pDC->Ellipse(&rc);
-    }
-}
-
 BOOL CFlyerPattern::OutOfBounds(const RECT& rc, const RECT& rcClient) const
 {
     return rc.right < -kMargin || rc.left > rcClient.right + kMargin || rc.bottom < -kMargin ||
            rc.top > rcClient.bottom + kMargin;
 }
 
-// Erase where the flyer was, move it, and draw it at its new place unless it has flown off. Pens and brushes
-// come from the canvas's cache: a flyer keeps one colour for its whole flight.
-void CFlyerPattern::MoveAndDraw(SFlyerSlot& f, CPatternCanvas& cv, CDC* pDC)
+// Every flyer erases where it was, moves, and is drawn at its new place unless it has flown off; one that has
+// flown off is freed with its last place kept, already erased.
+void CFlyerPattern::Move(const CPatternCanvas& cv, SStep* pStep)
 {
-    if (!IsEmptied(f.rcPrev)) {
-        CGdiObject* pPen = cv.m_gdi.Pen(PS_SOLID, 2, cv.m_crBack);
-        CGdiObject* pBrush = cv.m_gdi.EraseBrush(cv.m_crBack);
-        if (pPen && pBrush) {
-            CSelectGuard sel(pDC, *pPen, *pBrush);
-            DrawShape(f, f.rcPrev, pDC);
+    for (int i = 0; i < SLOTS; i++) {
+        SFlyerSlot& f = m_slot[i];
+        SStep& s = pStep[i];
+        s.bErase = f.nActive && !IsEmptied(f.rcPrev);
+        s.bDraw = FALSE;
+        s.bEraseInOrder = FALSE;
+        s.rcErase = f.rcPrev;
+        if (!f.nActive)
+            continue;
+        ::OffsetRect(&f.rc, f.dx, f.dy);
+        if (OutOfBounds(f.rc, cv.m_rcClient)) {
+            f.nActive = 0;
+            continue;
+        }
+        s.bDraw = TRUE;
+        f.rcPrev = f.rc;
+    }
+}
+
+// Erases all paint the background, so they may all go before the first flyer is drawn, but for one that
+// reaches a flyer drawn before it in slot order: that one must still cut into it.
+void CFlyerPattern::KeepOverlappingErasesInOrder(SStep* pStep) const
+{
+    for (int j = 0; j < SLOTS; j++) {
+        if (!pStep[j].bErase)
+            continue;
+        const RECT rcErase = Reach(pStep[j].rcErase);
+        for (int i = 0; i < j && !pStep[j].bEraseInOrder; i++) {
+            const RECT rcDrawn = Reach(m_slot[i].rc);
+            RECT rcBoth;
+            pStep[j].bEraseInOrder = pStep[i].bDraw && ::IntersectRect(&rcBoth, &rcErase, &rcDrawn);
         }
     }
-    ::OffsetRect(&f.rc, f.dx, f.dy);
-    if (OutOfBounds(f.rc, cv.m_rcClient)) {
-        f.nActive = 0;
+}
+
+// The cache empties whole when it is full, and nothing it deletes may be selected then.
+void CFlyerPattern::MakeRoom(CPatternCanvas& cv, CHeldSelection& sel, int n)
+{
+    if (cv.m_gdi.MayEmpty(n))
+        sel.Restore();
+    cv.m_gdi.Reserve(n);
+}
+
+void CFlyerPattern::Erase(const SFlyerSlot& f, const RECT& rc, CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC)
+{
+    CGdiObject* pBrush = cv.m_gdi.EraseBrush(cv.m_crBack);
+    if (f.nKind == KIND_DASH) {
+        if (pBrush) {
+            sel.UseBrush(pBrush);
+            Fill(pDC, DashErased(rc));
+        }
         return;
     }
-    if (!cv.m_bDrawShapes) {
-        pDC->FillSolidRect(&cv.m_rcClient, cv.m_crBack);   // shapes off: the screen empties
-    } else {
-        const COLORREF cr = cv.WeightedColor(f.nHue, f.nWhiteWeight, f.nBrightWeight);
-        cv.m_gdi.Reserve(2);
-        CGdiObject* pPen = cv.m_gdi.Pen(PS_SOLID, 1, cr);
+    MakeRoom(cv, sel, 1);
+    CGdiObject* pPen = cv.m_gdi.Pen(PS_SOLID, 2, cv.m_crBack);
+    if (pPen && pBrush) {
+        sel.UsePen(pPen);
+        sel.UseBrush(pBrush);
+        pDC->Ellipse(&rc);
+    }
+}
+
+// A flyer keeps one colour for its whole flight; flyers of one colour in a row share one selection.
+void CFlyerPattern::DrawFlyer(const SFlyerSlot& f, CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC)
+{
+    const COLORREF cr = cv.WeightedColor(f.nHue, f.nWhiteWeight, f.nBrightWeight);
+    if (f.nKind == KIND_DASH) {
+        MakeRoom(cv, sel, 1);
         CGdiObject* pBrush = cv.m_gdi.SolidBrush(cr);
-        if (pPen && pBrush) {
-            CSelectGuard sel(pDC, *pPen, *pBrush);
-            DrawShape(f, f.rc, pDC);
+        if (pBrush) {
+            sel.UseBrush(pBrush);
+            Fill(pDC, DashLine(f.rc));
+        }
+        return;
+    }
+    MakeRoom(cv, sel, 2);
+    CGdiObject* pPen = cv.m_gdi.Pen(PS_SOLID, 1, cr);
+    CGdiObject* pBrush = cv.m_gdi.SolidBrush(cr);
+    if (pPen && pBrush) {
+        sel.UsePen(pPen);
+        sel.UseBrush(pBrush);
+        pDC->Ellipse(&f.rc);
+    }
+}
+
+void CFlyerPattern::Paint(CPatternCanvas& cv, SStep* pStep, CDC* pDC)
+{
+    KeepOverlappingErasesInOrder(pStep);
+    CHeldSelection sel(pDC);
+    for (int i = 0; i < SLOTS; i++) {
+        if (pStep[i].bErase && !pStep[i].bEraseInOrder)
+            Erase(m_slot[i], pStep[i].rcErase, cv, sel, pDC);
+    }
+    for (int i = 0; i < SLOTS; i++) {
+        if (pStep[i].bEraseInOrder)
+            Erase(m_slot[i], pStep[i].rcErase, cv, sel, pDC);
+        if (pStep[i].bDraw)
+            DrawFlyer(m_slot[i], cv, sel, pDC);
+    }
+}
+
+// Shapes off: each flyer still in flight empties the screen, so after the erases one emptying leaves the same
+// picture as one per flyer.
+void CFlyerPattern::EraseAll(CPatternCanvas& cv, const SStep* pStep, CDC* pDC)
+{
+    BOOL bInFlight = FALSE;
+    {
+        CHeldSelection sel(pDC);
+        for (int i = 0; i < SLOTS; i++) {
+            if (pStep[i].bErase)
+                Erase(m_slot[i], pStep[i].rcErase, cv, sel, pDC);
+            bInFlight |= pStep[i].bDraw;
         }
     }
-    f.rcPrev = f.rc;
+    if (bInFlight)
+        pDC->FillSolidRect(&cv.m_rcClient, cv.m_crBack);
 }
 
 // Up to L / 10 + 1 flyers into the lowest free slots; a full table drops the rest of the burst.
@@ -113,10 +226,12 @@ void CFlyerPattern::Launch(const CPatternCanvas& cv, int L)
 
 void CFlyerPattern::DrawPattern16(CPatternCanvas& cv, const SPatternInput& in, CDC* pDC)
 {
-    for (int i = 0; i < SLOTS; i++) {
-        if (m_slot[i].nActive)
-            MoveAndDraw(m_slot[i], cv, pDC);
-    }
+    SStep step[SLOTS];
+    Move(cv, step);
+    if (cv.m_bDrawShapes)
+        Paint(cv, step, pDC);
+    else
+        EraseAll(cv, step, pDC);
     if (in.nDelta > in.nNearDelta + kLaunchJump)
         Launch(cv, in.nLevel);
 }

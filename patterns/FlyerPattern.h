@@ -3,6 +3,7 @@
 #include <afxwin.h>
 #include "patterns/PatternCanvas.h"
 #include "patterns/PatternInput.h"
+#include "patterns/HeldSelection.h"
 
 class CFlyerPattern
 {
@@ -28,8 +29,21 @@ public:
     SFlyerSlot m_slot[SLOTS] = {};
 
 private:
-    void DrawShape(const SFlyerSlot& f, const RECT& rc, CDC* pDC) const;
+    // What one slot does in a frame: erase its last place, be drawn at its new one, or both.
+    struct SStep {
+        BOOL bErase;
+        BOOL bDraw;
+        BOOL bEraseInOrder;   // its erase would reach a flyer drawn before it, so it keeps its turn
+        RECT rcErase;
+    };
+
     BOOL OutOfBounds(const RECT& rc, const RECT& rcClient) const;
-    void MoveAndDraw(SFlyerSlot& f, CPatternCanvas& cv, CDC* pDC);
+    void Move(const CPatternCanvas& cv, SStep* pStep);
+    void KeepOverlappingErasesInOrder(SStep* pStep) const;
+    void Paint(CPatternCanvas& cv, SStep* pStep, CDC* pDC);
+    void EraseAll(CPatternCanvas& cv, const SStep* pStep, CDC* pDC);
+    void Erase(const SFlyerSlot& f, const RECT& rc, CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC);
+    void DrawFlyer(const SFlyerSlot& f, CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC);
+    static void MakeRoom(CPatternCanvas& cv, CHeldSelection& sel, int n);
     void Launch(const CPatternCanvas& cv, int level);
 };

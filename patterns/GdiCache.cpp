@@ -74,7 +74,7 @@ CGdiObject* CGdiCache::NullPen(COLORREF crBack)
 
 void CGdiCache::Reserve(int n)
 {
-    if (m_nCount + n > CAPACITY)
+    if (MayEmpty(n))
         ReleaseElements();
 }
 

@@ -25,6 +25,8 @@ public:
     // Makes room for n more objects before they are asked for together, so that the second request
     // can't empty the table and delete the first.
     void Reserve(int n);
+    // Whether Reserve(n) would empty the table: whoever keeps element objects selected gives them back first.
+    BOOL MayEmpty(int n) const { return m_nCount + n > CAPACITY; }
     // Deletes every object: when a pattern is started, and with the window.
     void Release();
     int Count() const;

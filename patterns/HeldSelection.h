@@ -1,0 +1,27 @@
+// CHeldSelection: a pen and a brush kept selected across a frame's elements, each selected only when it changes.
+#pragma once
+#include <afxwin.h>
+
+// Every selection onto a window costs a round trip to the display under Wine, so a renderer that draws many
+// elements in few colours asks for its objects here and pays only for the changes. The DC gets its own objects
+// back when the guard ends, or earlier through Restore (before the canvas's cache may delete what is selected).
+class CHeldSelection
+{
+public:
+    explicit CHeldSelection(CDC* pDC);
+    ~CHeldSelection() { Restore(); }
+    CHeldSelection(const CHeldSelection&) = delete;
+    CHeldSelection& operator=(const CHeldSelection&) = delete;
+
+    void UsePen(CGdiObject* pPen);
+    void UseBrush(CGdiObject* pBrush);
+    // The DC's own pen and brush, selected back only where something else is selected.
+    void Restore();
+
+private:
+    CDC* m_pDC;
+    HGDIOBJ m_hOwnPen;
+    HGDIOBJ m_hOwnBrush;
+    HGDIOBJ m_hPen;     // what is selected now
+    HGDIOBJ m_hBrush;
+};
