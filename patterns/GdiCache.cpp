@@ -5,20 +5,29 @@ namespace {
 enum { KIND_BRUSH, KIND_PEN };
 }
 
-CGdiObject* CGdiCache::Find(int nKind, int nStyle, int nWidth, COLORREF cr) const
+CGdiObject* CGdiCache::Find(int nKind, int nStyle, int nWidth, COLORREF cr)
 {
     for (int i = 0; i < m_nCount; i++) {
-        const SEntry& e = m_entry[i];
-        if (e.cr == cr && e.nKind == nKind && e.nStyle == nStyle && e.nWidth == nWidth)
+        SEntry& e = m_entry[i];
+        if (e.cr == cr && e.nKind == nKind && e.nStyle == nStyle && e.nWidth == nWidth) {
+            e.nFrame = m_nFrame;
             return e.pObject;
+        }
     }
     return NULL;
 }
 
+int CGdiCache::InUse() const
+{
+    int n = 0;
+    for (int i = 0; i < m_nCount; i++)
+        n += m_entry[i].nFrame == m_nFrame;
+    return n;
+}
+
 CGdiObject* CGdiCache::Add(int nKind, int nStyle, int nWidth, COLORREF cr)
 {
-    if (m_nCount == CAPACITY)
-        ReleaseElements();
+    MakeRoom(1);
     CGdiObject* pObject = NULL;
     if (nKind == KIND_BRUSH) {
         CBrush* pBrush = new CBrush;
@@ -39,6 +48,7 @@ CGdiObject* CGdiCache::Add(int nKind, int nStyle, int nWidth, COLORREF cr)
     e.nWidth = nWidth;
     e.cr = cr;
     e.pObject = pObject;
+    e.nFrame = m_nFrame;
     return pObject;
 }
 
@@ -74,8 +84,28 @@ CGdiObject* CGdiCache::NullPen(COLORREF crBack)
 
 void CGdiCache::Reserve(int n)
 {
-    if (MayEmpty(n))
+    MakeRoom(n);
+}
+
+void CGdiCache::MakeRoom(int n)
+{
+    if (m_nCount + n <= CAPACITY)
+        return;
+    ReleaseUnused();
+    if (m_nCount + n > CAPACITY)
         ReleaseElements();
+}
+
+void CGdiCache::ReleaseUnused()
+{
+    int nKept = 0;
+    for (int i = 0; i < m_nCount; i++) {
+        if (m_entry[i].nFrame == m_nFrame)
+            m_entry[nKept++] = m_entry[i];
+        else
+            delete m_entry[i].pObject;
+    }
+    m_nCount = nKept;
 }
 
 void CGdiCache::ReleaseElements()

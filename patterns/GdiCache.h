@@ -3,13 +3,14 @@
 #include <afxwin.h>
 
 // Owned by the canvas and used only on the render thread. A frame asks for a colour's brush or pen and gets
-// the same object as before; the cache holds at most CAPACITY objects and is emptied whole when it is full,
-// so the number of live GDI objects stays bounded. Nothing it returns may still be selected when it empties:
-// the frames select their erase brush (kept apart) before asking for an element's colour.
+// the same object as before; the cache holds at most CAPACITY objects. When it is full it deletes those no frame
+// has asked for since the pattern set began the current one, and only when every object is in use this frame is
+// it emptied whole, so the number of live GDI objects stays bounded. Nothing it returns may still be selected
+// when it empties: the frames select their erase brush (kept apart) before asking for an element's colour.
 class CGdiCache
 {
 public:
-    enum { CAPACITY = 160 };
+    enum { CAPACITY = 256 };   // above the 201 of a full frame of pattern 16: a pen and a brush per disc, its erase pen
 
     CGdiCache() = default;
     ~CGdiCache() { Release(); }
@@ -25,8 +26,10 @@ public:
     // Makes room for n more objects before they are asked for together, so that the second request
     // can't empty the table and delete the first.
     void Reserve(int n);
-    // Whether Reserve(n) would empty the table: whoever keeps element objects selected gives them back first.
-    BOOL MayEmpty(int n) const { return m_nCount + n > CAPACITY; }
+    // Whether Reserve(n) would empty the table whole: whoever keeps element objects selected gives them back first.
+    BOOL MayEmpty(int n) const { return InUse() + n > CAPACITY; }
+    // A new frame: what the last one asked for may be deleted to make room.
+    void NextFrame() { m_nFrame++; }
     // Deletes every object: when a pattern is started, and with the window.
     void Release();
     int Count() const;
@@ -37,14 +40,20 @@ private:
         int nStyle, nWidth;
         COLORREF cr;
         CGdiObject* pObject;
+        unsigned nFrame;    // the last frame that asked for it
     };
-    CGdiObject* Find(int nKind, int nStyle, int nWidth, COLORREF cr) const;
+    CGdiObject* Find(int nKind, int nStyle, int nWidth, COLORREF cr);
+    int InUse() const;
+    // Makes room for n, deleting first what this frame has not asked for, and everything if that is too little.
+    void MakeRoom(int n);
     // Element objects only: the erase brush and null pen may be selected when the table fills up.
     void ReleaseElements();
+    void ReleaseUnused();
     CGdiObject* Add(int nKind, int nStyle, int nWidth, COLORREF cr);
 
     SEntry m_entry[CAPACITY] = {};
     int m_nCount = 0;
+    unsigned m_nFrame = 0;
     CBrush m_brushErase;
     COLORREF m_crErase = 0;
     CPen m_penNull;

@@ -62,6 +62,7 @@ void CPatternSet::Init(int nPattern, CPatternCanvas& cv, const SPatternInput& in
 void CPatternSet::Draw(int nPattern, CPatternCanvas& cv, const SPatternInput& in, CDC* pDC)
 {
     const SEntry* pEntry = Entry(nPattern);
+    cv.m_gdi.NextFrame();
     if (pEntry)
         pEntry->pfnDraw(*this, cv, in, pDC);
 }

@@ -140,7 +140,7 @@ TEST_F(PatternFrameTest, FrameGivesBackTheDcsObjectsAndLeaksNoHandles)
         frame.UseColor(RGB(5, i & 0xFF, 20));
         frame.Draw(rcs[(i + 1) % 3], m_rcStore);
     }
-    // 512 colours went through a cache of 160: it emptied itself on the way and kept the count bounded.
+    // 512 colours went through the cache: it emptied itself on the way and kept the count bounded.
     EXPECT_LE(m_canvas.m_gdi.Count(), CGdiCache::CAPACITY + 2);
     EXPECT_EQ(CGdiObject::GetLiveCount() - m_canvas.m_gdi.Count(), nLive);
     m_canvas.m_gdi.Release();
@@ -177,3 +177,23 @@ TEST_F(PatternFrameTest, KeptBrushesFollowTheColourAndTheBackground)
 }
 
 }  // namespace
+
+// A full cache deletes what earlier frames asked for, not what this frame is still using (and may have selected).
+TEST_F(PatternFrameTest, AFullCacheKeepsThisFramesObjectsAndDropsOlderOnes)
+{
+    CGdiCache& gdi = m_canvas.m_gdi;
+    gdi.NextFrame();
+    for (int i = 0; i < CGdiCache::CAPACITY - 1; i++)
+        gdi.SolidBrush(RGB(i & 0xFF, i >> 8, 1));
+    gdi.NextFrame();
+    CGdiObject* pKept = gdi.SolidBrush(RGB(0, 0, 1));       // i = 0 above, asked for again this frame
+    CGdiObject* pNew1 = gdi.SolidBrush(RGB(9, 9, 9));        // fills the last place: 256 of 256
+    CGdiObject* pNew2 = gdi.SolidBrush(RGB(8, 8, 8));        // no room: the 254 unused ones go
+    EXPECT_EQ(gdi.Count(), 3) << "pKept, pNew1 and pNew2 are left";
+    EXPECT_EQ(gdi.SolidBrush(RGB(0, 0, 1)), pKept);
+    EXPECT_EQ(gdi.SolidBrush(RGB(9, 9, 9)), pNew1);
+    EXPECT_EQ(gdi.SolidBrush(RGB(8, 8, 8)), pNew2);
+    EXPECT_FALSE(gdi.MayEmpty(CGdiCache::CAPACITY - 3));
+    EXPECT_TRUE(gdi.MayEmpty(CGdiCache::CAPACITY - 2)) << "3 in use + 254 would overflow: only then all go";
+    gdi.Release();
+}

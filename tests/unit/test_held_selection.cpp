@@ -1,0 +1,50 @@
+// A held pen and brush go to the device context only when they change, and the DC's own come back at the end.
+#include <gtest/gtest.h>
+#include <afxwin.h>
+#include "patterns/HeldSelection.h"
+
+namespace {
+
+int CALLBACK CountSelects(HDC, HANDLETABLE*, const ENHMETARECORD* pRecord, int, LPARAM lParam)
+{
+    if (pRecord->iType == EMR_SELECTOBJECT)
+        ++*reinterpret_cast<int*>(lParam);
+    return 1;
+}
+
+}  // namespace
+
+TEST(HeldSelection, SelectsOnlyChangesAndGivesTheDcItsOwnObjectsBack)
+{
+    HDC hEmf = ::CreateEnhMetaFileA(NULL, NULL, NULL, NULL);
+    ASSERT_NE(hEmf, nullptr);
+    const HGDIOBJ hOwnPen = ::GetCurrentObject(hEmf, OBJ_PEN);
+    const HGDIOBJ hOwnBrush = ::GetCurrentObject(hEmf, OBJ_BRUSH);
+    CPen penRed, penBlue;
+    CBrush brushRed;
+    penRed.CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+    penBlue.CreatePen(PS_SOLID, 1, RGB(0, 0, 255));
+    brushRed.CreateSolidBrush(RGB(255, 0, 0));
+    CDC dc;
+    dc.Attach(hEmf);
+    {
+        CHeldSelection sel(&dc);
+        sel.UsePen(&penRed);        // 1
+        sel.UseBrush(&brushRed);    // 2
+        sel.UsePen(&penRed);        // held: nothing
+        sel.UseBrush(&brushRed);    // held: nothing
+        sel.UsePen(&penBlue);       // 3
+        EXPECT_EQ(::GetCurrentObject(hEmf, OBJ_PEN), penBlue.m_hObject);
+    }                               // 4 and 5: the DC's own brush and pen
+    EXPECT_EQ(::GetCurrentObject(hEmf, OBJ_PEN), hOwnPen);
+    EXPECT_EQ(::GetCurrentObject(hEmf, OBJ_BRUSH), hOwnBrush);
+    {
+        CHeldSelection sel(&dc);    // nothing used: nothing selected, nothing given back
+    }
+    dc.Detach();
+    HENHMETAFILE hMeta = ::CloseEnhMetaFile(hEmf);
+    int nSelects = 0;
+    ::EnumEnhMetaFile(NULL, hMeta, CountSelects, &nSelects, NULL);
+    ::DeleteEnhMetaFile(hMeta);
+    EXPECT_EQ(nSelects, 5);
+}
