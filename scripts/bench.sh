@@ -38,9 +38,10 @@ if [[ -n "$BEFORE" ]]; then
   # Without these the older program cannot be built the same way or keeps no record of its frames.
   grep -q 'KV_FRAME_STATS' "$dir/src/CMakeLists.txt" ||
     { echo "bench: $BEFORE (${commit:0:10}) has no KV_FRAME_STATS build option: its program keeps no frame" \
-        "record to compare with; choose a later revision" >&2; exit 1; }
+        "record to compare with; choose a later revision" >&2; rm -rf "$dir"; exit 1; }
   [[ -f "$dir/src/cmake/mingw-i686.cmake" ]] ||
-    { echo "bench: $BEFORE (${commit:0:10}) has no cmake/mingw-i686.cmake to cross-build with" >&2; exit 1; }
+    { echo "bench: $BEFORE (${commit:0:10}) has no cmake/mingw-i686.cmake to cross-build with" >&2; rm -rf "$dir"
+      exit 1; }
   grep -q 'KV_BUILD_TESTS' "$dir/src/CMakeLists.txt" ||
     echo "bench: note: $BEFORE has no KV_BUILD_TESTS option; only its Kalvora target is built anyway" >&2
   cmake -S "$dir/src" -B "$dir/build" -DCMAKE_TOOLCHAIN_FILE="$dir/src/cmake/mingw-i686.cmake" \
