@@ -6,6 +6,7 @@
 KV_PIDS=()          # processes we started, stopped in reverse order
 KV_GROUPS=()        # process groups we started (a test runner and all it runs), stopped first
 KV_WINESERVER_PID=""
+KV_XVFB_PID=""      # the benchmark counts the X server's CPU as part of what drawing costs
 
 kv_log() { echo "[kalvora] $*" >&2; }
 
@@ -44,6 +45,7 @@ start_xvfb() {
     pid=$!
     if kv_wait_for 15 xdpyinfo -display ":$n" && kv_alive "$pid"; then
       KV_PIDS+=("$pid")
+      KV_XVFB_PID=$pid
       export DISPLAY=":$n"
       kv_log "Xvfb on $DISPLAY (pid $pid)"
       return 0

@@ -20,9 +20,10 @@ REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 
 
 
-def control_class():
-    """The control window's class: the program names it after its settings file, string IDS_INIFILE."""
-    with open(os.path.join(REPO, "res", "Kalvora.rc"), encoding="latin-1") as f:
+def control_class(repo=REPO):
+    """The control window's class: the program names it after its settings file, string IDS_INIFILE (of the
+    given source tree: the benchmark drives an older revision's build too)."""
+    with open(os.path.join(repo, "res", "Kalvora.rc"), encoding="latin-1") as f:
         match = re.search(r'^\s*IDS_INIFILE\s+"([^"]*)"', f.read(), re.M)
     return match.group(1) + " Class"
 
@@ -168,11 +169,11 @@ def send(cls, title, msg, wparam=0, lparam=0):
     return int(out) if code == 0 and out else None
 
 
-def resource_ids():
+def resource_ids(repo=REPO):
     """Every #define NAME number of res/resource.h and afx/AfxRes.h, as {NAME: number}: the command IDs the
     program uses, read where the program takes them from."""
     ids = {}
-    for path in (os.path.join(REPO, "res", "resource.h"), os.path.join(REPO, "afx", "AfxRes.h")):
+    for path in (os.path.join(repo, "res", "resource.h"), os.path.join(repo, "afx", "AfxRes.h")):
         with open(path) as f:
             for line in f:
                 match = re.match(r"#define\s+(\w+)\s+(0x[0-9A-Fa-f]+|\d+)\b", line)
