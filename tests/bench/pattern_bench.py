@@ -259,7 +259,7 @@ def frame_figures(path):
         buffers = sum(int(r["buffers"]) for r in rows)
         figures[key] = {"cost50": statistics.median(costs), "cost99": percentile(costs, 99),
                         "delay50": statistics.median(delays) if delays else 0, "delay99": percentile(delays, 99),
-                        "per_buffer": len(rows) / buffers if buffers else 0}
+                        "per_buffer": len(rows) / buffers if buffers else 0, "width": int(rows[0]["width"])}
     return figures
 
 
@@ -426,9 +426,13 @@ def main():
                                                                text=True, check=True).stdout.strip())
 
     stamp = datetime.datetime.now()
-    parts = ["Kalvora benchmark, %s\nMachine: %s\nScreen %s (fit = %s); %g s per pattern and size, with the "
-             "music-like signal; offline renderer timed for %g s per pattern and size." % (
-                 stamp.strftime("%Y-%m-%d %H:%M"), machine(), SCREEN, SCREEN, SECONDS, RENDER_SECONDS)]
+    # What Fit Monitor Size really drew, from the record, rather than what the screen was asked to be.
+    fit = sorted({"%d" % fig["width"] for table in figures.values() for (_, size), fig in table.items()
+                  if size == "fit" and "width" in fig})
+    parts = ["Kalvora benchmark, %s\nMachine: %s\nScreen %s (fit: frames %s pixels wide); %g s per pattern and "
+             "size, with the music-like signal; offline renderer timed for %g s per pattern and size, at 640x480 "
+             "and %s." % (stamp.strftime("%Y-%m-%d %H:%M"), machine(), SCREEN, " and ".join(fit) or "none",
+                          SECONDS, RENDER_SECONDS, SCREEN)]
     if len(builds) == 2:
         parts.append("Before: %s; after: %s. Each cell measured for both, before first, each in a fresh "
                      "program.\n\n%s" % (os.environ.get("KV_BEFORE_NAME", "before"),
