@@ -1,19 +1,7 @@
-// The framework layer in one include: the pieces of the classic application framework this program uses.
+// The framework layer in one include: its window-free half plus the windows, dialogs, threads and application.
 #pragma once
-#include <windows.h>
-#include <mmsystem.h>
-#include "String.h"
-#include "Point.h"
+#include <afx.h>
 #include "CmdUI.h"
-#include "Event.h"
-#include "SingleLock.h"
-#include "GdiObject.h"
-#include "Pen.h"
-#include "Brush.h"
-#include "Font.h"
-#include "Bitmap.h"
-#include "DC.h"
-#include "SelectGuard.h"
 #include "Wnd.h"
 #include "ClientDC.h"
 #include "PaintDC.h"

@@ -1,7 +1,8 @@
 // CCtrlWindow: the Sound menu, the input and the sensitivity the user chooses, and their step keys.
 #include "panel/CtrlWindow.h"
-#include "app/KalvoraApp.h"
-#include "engine/KvMessages.h"
+#include "shared/SharedState.h"
+#include "display/RenderLink.h"
+#include "shared/KvMessages.h"
 #include "sound/WasapiDevice.h"
 #include "sound/WaveInputs.h"
 #include "res/resource.h"
@@ -95,10 +96,10 @@ void CCtrlWindow::OnLoopbackCommand()
 // and go. A display that could not start is started on it.
 void CCtrlWindow::ChooseInput(const CInputName& input)
 {
-    theApp.m_input = input;
+    theShared.m_input = input;
     if (RetryDisplay())
         return;
-    theApp.PostSetInput(input);
+    theRenderLink.PostSetInput(input);
 }
 
 void CCtrlWindow::OnNextInput()
@@ -114,7 +115,7 @@ void CCtrlWindow::OnNextInput()
     if (LoopbackAvailable())
         choices[nChoices++] = CInputName::Loopback();
     int nNow = 0;
-    while (nNow < nChoices && choices[nNow] != theApp.m_input)
+    while (nNow < nChoices && choices[nNow] != theShared.m_input)
         nNow++;
     // A chosen input that is missing now steps to the first one.
     ChooseInput(choices[nNow < nChoices ? (nNow + 1) % nChoices : 0]);
@@ -127,22 +128,22 @@ void CCtrlWindow::OnSensitivityCommand(UINT nID)
 
 void CCtrlWindow::ChooseSensitivity(int nIndex)
 {
-    theApp.m_nSensitivity = kSensitivities[nIndex];
-    theApp.PostToRenderThread(WMU_SET_SENSITIVITY, (WPARAM)theApp.m_nSensitivity, 0);
+    theShared.m_nSensitivity = kSensitivities[nIndex];
+    theRenderLink.Post(WMU_SET_SENSITIVITY, (WPARAM)theShared.m_nSensitivity, 0);
 }
 
 void CCtrlWindow::OnNextSensitivity()
 {
-    ChooseSensitivity((SensitivityIndex(theApp.m_nSensitivity) + 1) % kSensitivityCount);
+    ChooseSensitivity((SensitivityIndex(theShared.m_nSensitivity) + 1) % kSensitivityCount);
 }
 
 void CCtrlWindow::OnUpdateInput(CCmdUI* pCmdUI)
 {
     CInputName input;
-    pCmdUI->SetCheck(InputOfCommand(pCmdUI->m_nID, input) && input == theApp.m_input);
+    pCmdUI->SetCheck(InputOfCommand(pCmdUI->m_nID, input) && input == theShared.m_input);
 }
 
 void CCtrlWindow::OnUpdateSensitivity(CCmdUI* pCmdUI)
 {
-    pCmdUI->SetCheck((int)(pCmdUI->m_nID - ID_SENSITIVITY_FIRST) == SensitivityIndex(theApp.m_nSensitivity));
+    pCmdUI->SetCheck((int)(pCmdUI->m_nID - ID_SENSITIVITY_FIRST) == SensitivityIndex(theShared.m_nSensitivity));
 }

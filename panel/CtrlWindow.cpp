@@ -1,9 +1,11 @@
 // CCtrlWindow: set-up, the double-buffered panel, clicks, keys, menu commands and check marks.
 #include "panel/CtrlWindow.h"
 #include "panel/ArrangeDlg.h"
-#include "app/KalvoraApp.h"
-#include "app/SplashWindow.h"
-#include "engine/KvMessages.h"
+#include "core/ArrangeDefaults.h"
+#include "shared/SharedState.h"
+#include "display/RenderLink.h"
+#include "panel/SplashWindow.h"
+#include "shared/KvMessages.h"
 #include "res/resource.h"
 
 namespace {
@@ -56,8 +58,8 @@ BOOL CCtrlWindow::PreCreateWindow(CREATESTRUCTA& cs)
     if (!CFrameWnd::PreCreateWindow(cs))
         return FALSE;
     // The instance guard's class: a second start finds this window by it.
-    if (!theApp.m_guard.m_strName.IsEmpty())
-        cs.lpszClass = theApp.m_guard.m_strName;
+    if (!m_strClassName.IsEmpty())
+        cs.lpszClass = m_strClassName;
     return TRUE;
 }
 
@@ -152,7 +154,7 @@ void CCtrlWindow::AdjustMonitorMenu()
     HMENU hWindowMenu = hMenu ? ::GetSubMenu(hMenu, kWindowMenu) : NULL;
     if (hWindowMenu == NULL)
         return;
-    int nMonitors = theApp.m_nMonitors;
+    int nMonitors = theShared.m_nMonitors;
     if (nMonitors <= 1) {
         ::EnableMenuItem(hWindowMenu, 5, MF_BYPOSITION | MF_DISABLED | MF_GRAYED);
         return;
@@ -170,10 +172,9 @@ void CCtrlWindow::OnPaint()
     CBitmap bmpBuffer;
     if (!dcMem.CreateCompatibleDC(&dc) || !bmpBuffer.CreateCompatibleBitmap(&dc, rc.right, rc.bottom))
         return;
-    HGDIOBJ hOld = dcMem.SelectObject(&bmpBuffer);
+    CSelectGuard buffer(&dcMem, bmpBuffer);
     DrawPanel(&dcMem);
     dc.BitBlt(0, 0, rc.right, rc.bottom, &dcMem, 0, 0, SRCCOPY);
-    dcMem.SelectObject(hOld);
 }
 
 void CCtrlWindow::DrawPanel(CDC* pDC)
@@ -183,13 +184,13 @@ void CCtrlWindow::DrawPanel(CDC* pDC)
         return;
     RECT rcClient;
     GetClientRect(&rcClient);
-    HGDIOBJ hOld = dcImage.SelectObject(&m_bmpPanel);
+    CSelectGuard image(&dcImage, m_bmpPanel);   // and the icons' bitmaps after it
     if (m_bmpPanel.m_hObject)
         pDC->BitBlt(0, 0, rcClient.right, rcClient.bottom, &dcImage, 0, 0, SRCCOPY);
     if (m_bmpPatternIcons.m_hObject) {
         dcImage.SelectObject(&m_bmpPatternIcons);
         for (int i = 0; i < KV_PATTERN_COUNT; i++) {
-            int nRow = i == m_nCurPattern ? 33 : (theApp.m_nPatternEnable[i] ? 66 : 0);
+            int nRow = i == m_nCurPattern ? 33 : (theShared.m_nPatternEnable[i] ? 66 : 0);
             RECT rc = PatternButtonRect(i);
             pDC->BitBlt(rc.left, rc.top, kIcon, kIcon, &dcImage, kIcon * i, nRow, SRCCOPY);
         }
@@ -202,7 +203,6 @@ void CCtrlWindow::DrawPanel(CDC* pDC)
                         j == m_nCurArrange ? 33 : 0, SRCCOPY);
         }
     }
-    dcImage.SelectObject(hOld);
 }
 
 void CCtrlWindow::SelectPattern(int nPattern)
@@ -213,8 +213,8 @@ void CCtrlWindow::SelectPattern(int nPattern)
     Invalidate();
     if (RetryDisplay())
         return;
-    theApp.PostSelectPattern(nPattern);
-    theApp.PostSetArrange(0);
+    theRenderLink.PostSelectPattern(nPattern);
+    theRenderLink.PostSetArrange(0);
 }
 
 void CCtrlWindow::SelectArrange(int nMode)
@@ -223,14 +223,14 @@ void CCtrlWindow::SelectArrange(int nMode)
     Invalidate();
     if (RetryDisplay())
         return;
-    theApp.PostSetArrange(nMode);
+    theRenderLink.PostSetArrange(nMode);
 }
 
 // A display that could not start (no sound device then) gets another chance whenever the user picks a
 // pattern or a mode; the new display starts on the panel's current choice.
 BOOL CCtrlWindow::RetryDisplay()
 {
-    if (!theApp.HasRenderThreadEnded())
+    if (!theRenderLink.HasEnded())
         return FALSE;
     OnStartDisplay(0, 0);
     return TRUE;
@@ -256,20 +256,20 @@ void CCtrlWindow::OnRButtonDown(UINT nFlags, CPoint point)
         CFrameWnd::OnRButtonDown(nFlags, point);
         return;
     }
-    theApp.m_nPatternEnable[nPattern] = theApp.m_nPatternEnable[nPattern] == 0 ? 1 : 0;
+    theShared.m_nPatternEnable[nPattern] = theShared.m_nPatternEnable[nPattern] == 0 ? 1 : 0;
     Invalidate();
 }
 
 void CCtrlWindow::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
-    theApp.PostForwardKey(nChar, MAKELPARAM(nRepCnt, nFlags));
+    theRenderLink.PostForwardKey(nChar, MAKELPARAM(nRepCnt, nFlags));
     CFrameWnd::OnKeyDown(nChar, nRepCnt, nFlags);
 }
 
 void CCtrlWindow::OnDestroy()
 {
     CFrameWnd::OnDestroy();
-    theApp.StopRenderThread();
+    theRenderLink.Stop();
 }
 
 void CCtrlWindow::OnShowWindow(BOOL bShow, UINT)
@@ -277,7 +277,7 @@ void CCtrlWindow::OnShowWindow(BOOL bShow, UINT)
     // Shown from outside too: a second start restores the window the user hid with Ctrl+8. The flag
     // must follow, for the menu's check mark and for the display, which refuses "None" while it is set.
     if (bShow)
-        theApp.m_bCtrlHidden = FALSE;
+        theShared.m_bCtrlHidden = FALSE;
     Default();
 }
 
@@ -301,10 +301,10 @@ LRESULT CCtrlWindow::OnArrangeChanged(WPARAM wParam, LPARAM)
 
 LRESULT CCtrlWindow::OnStartDisplay(WPARAM, LPARAM)
 {
-    if (!theApp.StartRenderThread())
+    if (!theRenderLink.Start())
         return 0;
-    theApp.PostSelectPattern(m_nCurPattern);
-    theApp.PostSetArrange(m_nCurArrange);
+    theRenderLink.PostSelectPattern(m_nCurPattern);
+    theRenderLink.PostSetArrange(m_nCurArrange);
     return 0;
 }
 
@@ -320,8 +320,8 @@ void CCtrlWindow::OnArrangeCommand(UINT nID)
 
 void CCtrlWindow::OnControlWindow()
 {
-    theApp.m_bCtrlHidden = !theApp.m_bCtrlHidden;
-    ShowWindow(theApp.m_bCtrlHidden ? SW_HIDE : SW_SHOW);
+    theShared.m_bCtrlHidden = !theShared.m_bCtrlHidden;
+    ShowWindow(theShared.m_bCtrlHidden ? SW_HIDE : SW_SHOW);
 }
 
 void CCtrlWindow::OnMonitorCommand(UINT nID)
@@ -329,49 +329,49 @@ void CCtrlWindow::OnMonitorCommand(UINT nID)
     int n = (int)(nID - ID_MONITOR_FIRST);
     // The render thread drops a placement on a monitor that doesn't exist, and with it every later size
     // command that would carry the stored index: such a monitor is never stored, as on the display.
-    if (n >= theApp.m_nMonitors || n == theApp.m_nMonitor)
+    if (n >= theShared.m_nMonitors || n == theShared.m_nMonitor)
         return;
-    theApp.m_nMonitor = n;
-    theApp.PostPlaceDisplay();
+    theShared.m_nMonitor = n;
+    theRenderLink.PostPlaceDisplay();
 }
 
 void CCtrlWindow::OnSizeCommand(UINT nID)
 {
     int nMode = CSettingsRecord::SizeModeOf(nID);
-    if (nMode == theApp.m_nWindowSize)
+    if (nMode == theShared.m_nWindowSize)
         return;
-    theApp.m_nWindowSize = nMode;
-    theApp.PostPlaceDisplay();
+    theShared.m_nWindowSize = nMode;
+    theRenderLink.PostPlaceDisplay();
 }
 
 void CCtrlWindow::OnColorCommand(UINT nID)
 {
-    theApp.PostForwardCommand(nID);
+    theRenderLink.PostForwardCommand(nID);
 }
 
 void CCtrlWindow::OnArrangeUser()
 {
     CArrangeDlg dlg(this);
-    theApp.PostPause(TRUE);
-    dlg.m_nDynamic = (UINT)theApp.m_nDynamicUser;
-    dlg.m_nStatic = (UINT)theApp.m_nStaticUser;
+    theRenderLink.PostPause(TRUE);
+    dlg.m_nDynamic = (UINT)theShared.m_nDynamicUser;
+    dlg.m_nStatic = (UINT)theShared.m_nStaticUser;
     if (dlg.DoModal() == IDOK) {
-        theApp.m_nDynamicUser = (int)dlg.m_nDynamic;
-        theApp.m_nStaticUser = (int)dlg.m_nStatic;
-        theApp.PostSetArrange(m_nCurArrange);
+        theShared.m_nDynamicUser = (int)dlg.m_nDynamic;
+        theShared.m_nStaticUser = (int)dlg.m_nStatic;
+        theRenderLink.PostSetArrange(m_nCurArrange);
     }
-    theApp.PostPause(FALSE);
+    theRenderLink.PostPause(FALSE);
 }
 
 void CCtrlWindow::OnScreenColor()
 {
-    CColorDialog dlg(theApp.m_crBackScreen, 0, this);
-    theApp.PostPause(TRUE);
+    CColorDialog dlg(theShared.m_crBackScreen, 0, this);
+    theRenderLink.PostPause(TRUE);
     if (dlg.DoModal() == IDOK) {
-        theApp.m_crBackScreen = dlg.GetColor();
-        theApp.PostBackColor();
+        theShared.m_crBackScreen = dlg.GetColor();
+        theRenderLink.PostBackColor();
     }
-    theApp.PostPause(FALSE);
+    theRenderLink.PostPause(FALSE);
 }
 
 void CCtrlWindow::OnUpdatePattern(CCmdUI* pCmdUI)
@@ -386,15 +386,15 @@ void CCtrlWindow::OnUpdateArrange(CCmdUI* pCmdUI)
 
 void CCtrlWindow::OnUpdateMonitor(CCmdUI* pCmdUI)
 {
-    pCmdUI->SetCheck((int)(pCmdUI->m_nID - ID_MONITOR_FIRST) == theApp.m_nMonitor);
+    pCmdUI->SetCheck((int)(pCmdUI->m_nID - ID_MONITOR_FIRST) == theShared.m_nMonitor);
 }
 
 void CCtrlWindow::OnUpdateSize(CCmdUI* pCmdUI)
 {
-    pCmdUI->SetCheck(CSettingsRecord::SizeModeOf(pCmdUI->m_nID) == theApp.m_nWindowSize);
+    pCmdUI->SetCheck(CSettingsRecord::SizeModeOf(pCmdUI->m_nID) == theShared.m_nWindowSize);
 }
 
 void CCtrlWindow::OnUpdateControlWindow(CCmdUI* pCmdUI)
 {
-    pCmdUI->SetCheck(!theApp.m_bCtrlHidden);
+    pCmdUI->SetCheck(!theShared.m_bCtrlHidden);
 }

@@ -17,6 +17,7 @@ public:
     static int PatternAt(POINT pt);
     static int ArrangeAt(POINT pt);
 
+    CString m_strClassName;   // the window class to register under, when the application gives one
     int m_nCurPattern;
     int m_nCurArrange;
     CBitmap m_bmpPanel;

@@ -106,16 +106,16 @@ void CAnalysisPanel::DrawPattern0(CPatternCanvas& cv, const SPatternInput& in, C
     if (!MakePanelFonts())
         return;
 
-    HGDIOBJ hOldFont = pDC->SelectObject(&m_fontTitle);
-    pDC->SetTextColor(kWhite);
-    pDC->TextOut(10, 0, "Music analyzing");
-    pDC->SelectObject(hOldFont);
+    {
+        CSelectGuard font(pDC, m_fontTitle);
+        pDC->SetTextColor(kWhite);
+        pDC->TextOut(10, 0, "Music analyzing");
+    }
 
     pDC->FillSolidRect(0, 30, 640, 1, kWhite);
 
-    const BOOL bRowFont = m_fontRow.m_hObject != NULL;
-    if (bRowFont) {
-        hOldFont = pDC->SelectObject(&m_fontRow);
+    if (m_fontRow.m_hObject != NULL) {
+        CSelectGuard font(pDC, m_fontRow);
         pDC->SetBkMode(OPAQUE);
         RECT rcColumn = { 200, 50, 300, 210 };
         pDC->FillSolidRect(&rcColumn, cv.m_crBack);
@@ -128,10 +128,9 @@ void CAnalysisPanel::DrawPattern0(CPatternCanvas& cv, const SPatternInput& in, C
     int x = m_nGraphX;
     CGdiObject* pPenErase = cv.m_gdi.Pen(PS_SOLID, 0, cv.m_crBack);
     if (pPenErase) {
-        HGDIOBJ hOldPen = pDC->SelectObject(pPenErase);
+        CSelectGuard pen(pDC, *pPenErase);
         pDC->MoveTo(x, 210);
         pDC->LineTo(x, cv.m_rcClient.bottom);
-        pDC->SelectObject(hOldPen);
     }
 
     pDC->SetPixel(x, kGraphBase, 0xFF0000);
@@ -143,7 +142,4 @@ void CAnalysisPanel::DrawPattern0(CPatternCanvas& cv, const SPatternInput& in, C
         m_nGraphX = kGraphFirstColumn;
     if (++m_nGraphX >= kGraphEnd)
         m_nGraphX = kGraphFirstColumn;
-
-    if (bRowFont)
-        pDC->SelectObject(hOldFont);
 }

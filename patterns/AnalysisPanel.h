@@ -1,6 +1,6 @@
 // CAnalysisPanel: pattern 0, the "Music analyzing" panel of the analyser's values, bars and dot graph.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 #include "patterns/PatternCanvas.h"
 #include "patterns/PatternInput.h"
 

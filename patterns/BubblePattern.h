@@ -1,6 +1,6 @@
 // CBubblePattern: pattern 15, bubbles sprayed from an emitter hopping about the centre.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 #include "patterns/PatternCanvas.h"
 #include "patterns/PatternInput.h"
 

@@ -1,6 +1,6 @@
 // CDotPatterns: patterns 3 and 4, a field of drifting dots and dots scattered anew every frame.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 #include "patterns/PatternCanvas.h"
 #include "patterns/PatternInput.h"
 

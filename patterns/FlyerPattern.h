@@ -1,6 +1,6 @@
 // CFlyerPattern: pattern 16, discs and long dashes that enter at the edges and fly straight across.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 #include "patterns/PatternCanvas.h"
 #include "patterns/PatternInput.h"
 #include "patterns/HeldSelection.h"

@@ -1,6 +1,6 @@
 // CGdiCache: the pens and brushes of the pattern frames, kept from frame to frame instead of made anew.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 
 // Owned by the canvas and used only on the render thread. A frame asks for a colour's brush or pen and gets
 // the same object as before; the cache holds at most CAPACITY objects. When it is full it deletes those no frame

@@ -1,6 +1,6 @@
 // CGridPatterns: patterns 5 and 6, a breathing grid that slides after sharp changes and a swelling swarm.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 #include "patterns/PatternCanvas.h"
 #include "patterns/PatternInput.h"
 

@@ -1,6 +1,6 @@
 // CHeldSelection: a pen and a brush kept selected across a frame's elements, each selected only when it changes.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 
 // Every selection onto a window costs a round trip to the display under Wine, so a renderer that draws many
 // elements in few colours asks for its objects here and pays only for the changes. The DC gets its own objects

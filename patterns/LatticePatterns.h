@@ -1,6 +1,6 @@
 // CLatticePatterns: patterns 13 and 14, a sliding lattice of dots and up to five spinning bars of dots.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 #include "patterns/PatternCanvas.h"
 #include "patterns/PatternInput.h"
 

@@ -1,6 +1,6 @@
 // COrbitPatterns: patterns 1 and 2, a ring of discs circling the centre and a disc wandering about it.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 #include "patterns/LevelTrend.h"
 #include "patterns/PatternCanvas.h"
 #include "patterns/PatternInput.h"

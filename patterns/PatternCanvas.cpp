@@ -1,5 +1,6 @@
 // Pattern canvas: shared colour generation, random numbers, pulse and colour commands.
 #include "patterns/PatternCanvas.h"
+#include "res/resource.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -7,7 +8,7 @@
 namespace {
 
 // First of the 24 colour command IDs: six groups of four, each +1, +10, -1, -10.
-const UINT kFirstColorCommand = 0x803A;
+const UINT kFirstColorCommand = ID_COLOR_FIRST;
 const UINT kColorCommandCount = 24;
 const int kColorSteps[4] = { 1, 10, -1, -10 };
 

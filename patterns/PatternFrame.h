@@ -1,6 +1,6 @@
 // CPatternFrame: the shape every renderer's frame shares: null pen, erase brush, element brush, all restored at the end.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 #include "patterns/PatternCanvas.h"
 
 class CPatternFrame

@@ -1,6 +1,6 @@
 // CPatternSet: the one table of the seventeen patterns and the state they keep between frames.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 #include "patterns/PatternCount.h"
 #include "patterns/PatternCanvas.h"
 #include "patterns/PatternInput.h"

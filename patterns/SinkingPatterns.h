@@ -1,6 +1,6 @@
 // CSinkingPatterns: patterns 9 and 10, a trail of sinking discs and a ring that jumps on sharp changes.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 #include "patterns/PatternCanvas.h"
 #include "patterns/PatternInput.h"
 

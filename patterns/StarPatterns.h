@@ -1,6 +1,6 @@
 // CStarPatterns: patterns 7 and 8, a star field streaming in a turning direction and a fountain of balls.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 #include "patterns/PatternCanvas.h"
 #include "patterns/PatternInput.h"
 

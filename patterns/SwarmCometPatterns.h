@@ -1,6 +1,6 @@
 // CSwarmCometPatterns: patterns 11 and 12, a dancing swarm of swinging discs and comets from the edges.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 #include "patterns/LevelTrend.h"
 #include "patterns/PatternCanvas.h"
 #include "patterns/PatternInput.h"

@@ -1,8 +1,8 @@
 // CFrameSink: where the frames of an offline render go: raw to standard output, BMP files, a hash or a level each.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 #include <stdio.h>
-#include "engine/DibCanvas.h"
+#include "core/DibCanvas.h"
 #include "render/RenderOptions.h"
 
 class CFrameSink

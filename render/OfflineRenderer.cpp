@@ -38,7 +38,8 @@ BOOL COfflineRenderer::Start(const CRenderOptions& opt)
     m_core.SetSettings(settings);
     srand(opt.m_nSeed);
     m_core.ResetPatternParams();
-    m_core.ChoosePattern(opt.m_nPattern, 0, m_canvas.DC());   // clears the picture and starts the pattern
+    m_core.Clear(m_canvas.DC());
+    m_core.ChoosePattern(opt.m_nPattern, 0);
     m_core.ChooseArrange(opt.m_nArrange, 0);
     return TRUE;
 }

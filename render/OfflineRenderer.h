@@ -1,8 +1,8 @@
 // COfflineRenderer: the live display's core (analyser, scheduler, colours and renderers), driven by a file's sound.
 #pragma once
-#include <afxwin.h>
-#include "engine/Visualizer.h"
-#include "engine/DibCanvas.h"
+#include <afx.h>
+#include "core/Visualizer.h"
+#include "core/DibCanvas.h"
 #include "render/RenderOptions.h"
 
 // Each block of 200 samples gives its sample 99 to the analyser, as capture does, and one frame is composed

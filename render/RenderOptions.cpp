@@ -1,14 +1,12 @@
 // CRenderOptions: parsing and checking of the command line.
 #include "render/RenderOptions.h"
-#include "sound/InputGain.h"
+#include "core/InputGain.h"
 #include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 
 namespace {
 const int kMaxSide = 4096;
-const int kPatterns = 17;
-const int kArrangeModes = 9;
 const char kDigits[] = "0123456789";
 const char kHexDigits[] = "0123456789abcdefABCDEF";
 
@@ -87,9 +85,9 @@ BOOL CRenderOptions::TakeValue(const char* pszName, const char* v)
 {
     int a = 0, b = 0;
     if (strcmp(pszName, "--pattern") == 0)
-        return Number(v, 0, kPatterns - 1, &m_nPattern) || Fail("--pattern takes 0 to 16, not %s", v);
+        return Number(v, 0, KV_PATTERN_COUNT - 1, &m_nPattern) || Fail("--pattern takes 0 to 16, not %s", v);
     if (strcmp(pszName, "--arrange") == 0)
-        return Number(v, 0, kArrangeModes - 1, &m_nArrange) || Fail("--arrange takes 0 to 8, not %s", v);
+        return Number(v, 0, KV_ARRANGE_COUNT - 1, &m_nArrange) || Fail("--arrange takes 0 to 8, not %s", v);
     if (strcmp(pszName, "--static-bpm") == 0)
         return Number(v, 1, 300, &m_nStaticBpm) || Fail("--static-bpm takes 1 to 300, not %s", v);
     if (strcmp(pszName, "--dynamic-threshold") == 0)
@@ -139,7 +137,7 @@ BOOL CRenderOptions::TakeValue(const char* pszName, const char* v)
         for (const char* p = v; *p;) {
             char* pEnd = NULL;
             long n = strtol(p, &pEnd, 10);
-            if (pEnd == p || n < 1 || n >= kPatterns || (*pEnd != ',' && *pEnd != '\0'))
+            if (pEnd == p || n < 1 || n >= KV_PATTERN_COUNT || (*pEnd != ',' && *pEnd != '\0'))
                 return Fail("--marked takes patterns 1 to 16 separated by commas, not %s", v);
             m_bMarked[n] = TRUE;
             p = *pEnd ? pEnd + 1 : pEnd;

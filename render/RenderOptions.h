@@ -1,6 +1,8 @@
 // CRenderOptions: what an offline render is asked for on its command line.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
+#include "patterns/PatternCount.h"
+#include "core/ArrangeDefaults.h"
 
 class CRenderOptions
 {
@@ -14,7 +16,7 @@ public:
     CString m_strInput;
     int m_nPattern = 1;
     int m_nArrange = 0;
-    BOOL m_bMarked[17] = {};        // patterns marked for the Arrange modes' choice
+    BOOL m_bMarked[KV_PATTERN_COUNT] = {};        // patterns marked for the Arrange modes' choice
     int m_cx = 640, m_cy = 480;
     unsigned m_nSeed = 1;
     BOOL m_bBackSet = FALSE;
@@ -23,8 +25,8 @@ public:
     int m_nWhiteMin = 0, m_nWhiteMax = 5;
     int m_nBrightMin = 40, m_nBrightMax = 100;
     BOOL m_bMono = FALSE, m_bInvert = FALSE, m_bDrawShapes = TRUE;
-    int m_nStaticBpm = 140;
-    int m_nDynamicThreshold = 200;
+    int m_nStaticBpm = KV_DEFAULT_TEMPO;
+    int m_nDynamicThreshold = KV_DEFAULT_THRESHOLD;
     int m_nGain = 1;                // the input sensitivity: 1, 2, 4 or 8, or 0 for the automatic gain
     Output m_output = OUTPUT_RAW;
     CString m_strBmpFolder;

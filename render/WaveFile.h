@@ -1,7 +1,7 @@
 // CWaveFile: reads the sound an offline render is made of: 16-bit mono PCM at 11025 samples per second.
 #pragma once
-#include <afxwin.h>
-#include "sound/MusicAnalyzer.h"
+#include <afx.h>
+#include "core/MusicAnalyzer.h"
 
 class CWaveFile
 {

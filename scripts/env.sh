@@ -212,10 +212,10 @@ kv_system_sound_source() {
 
 # ---- Driving the running program: window probe and sound
 
-# A command ID as the program has it: the number #defined for NAME in res/resource.h or afx/AfxRes.h.
+# A command ID as the program has it: the number #defined for NAME in res/resource.h or afx/base/AfxRes.h.
 kv_resource_id() {
   awk -v name="$1" '$1 == "#define" && $2 == name { print $3; exit }' \
-    "$(dirname "${BASH_SOURCE[0]}")/../res/resource.h" "$(dirname "${BASH_SOURCE[0]}")/../afx/AfxRes.h"
+    "$(dirname "${BASH_SOURCE[0]}")/../res/resource.h" "$(dirname "${BASH_SOURCE[0]}")/../afx/base/AfxRes.h"
 }
 
 # The control window's class: the program names it after its settings file, string IDS_INIFILE of the resources.

@@ -17,9 +17,9 @@ from collections import OrderedDict, namedtuple
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 RC = os.path.join(ROOT, "res", "Kalvora.rc")
-HEADERS = [os.path.join(ROOT, "res", "resource.h"), os.path.join(ROOT, "afx", "AfxRes.h")]
-KEYS_SOURCE = os.path.join(ROOT, "engine", "KalvoraKeys.cpp")
-MOUSE_SOURCES = [os.path.join(ROOT, "panel", "CtrlWindow.cpp"), os.path.join(ROOT, "engine", "Kalvora.cpp")]
+HEADERS = [os.path.join(ROOT, "res", "resource.h"), os.path.join(ROOT, "afx", "base", "AfxRes.h")]
+KEYS_SOURCE = os.path.join(ROOT, "display", "KalvoraKeys.cpp")
+MOUSE_SOURCES = [os.path.join(ROOT, "panel", "CtrlWindow.cpp"), os.path.join(ROOT, "display", "Kalvora.cpp")]
 README = os.path.join(ROOT, "README.md")
 BEGIN_MARK = "<!-- key reference: made by `python3 scripts/keyref.py markdown`; edit res/Kalvora.rc or that script -->"
 END_MARK = "<!-- end of key reference -->"
@@ -34,7 +34,7 @@ COLOUR_PARAMETERS = ["Brightness maximum", "Brightness minimum", "Whiteness mini
 COLOUR_STEPS = ["+1", "+10", "\u22121", "\u221210"]
 COLOUR_COLUMNS = ["", "Ctrl", "Shift", "Shift+Ctrl"]
 
-# The display window's own keys (engine/KalvoraKeys.cpp): (shown as, case label in OnKeyDown or OnChar, effect).
+# The display window's own keys (display/KalvoraKeys.cpp): (shown as, case label in OnKeyDown or OnChar, effect).
 DISPLAY_KEYS = [
     ("Esc", "VK_ESCAPE", "shows the control window again when it is hidden"),
     ("Delete", "VK_DELETE", "clears the picture"),

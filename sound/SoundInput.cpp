@@ -1,7 +1,7 @@
 // CSoundInput: the chosen input and its stand-in in two captures, handed over once the chosen one flows.
 #include "sound/SoundInput.h"
 #include "sound/ClosedHandles.h"
-#include "sound/MusicAnalyzer.h"
+#include "core/MusicAnalyzer.h"
 
 namespace {
 const UINT_PTR kWatchTimer = 1;

@@ -1,7 +1,7 @@
 // CWaveInHandle: open and start, reset and close, with the closed handle noted until its last notice has passed.
 #include "sound/WaveInHandle.h"
 #include "sound/ClosedHandles.h"
-#include "sound/MusicAnalyzer.h"
+#include "core/MusicAnalyzer.h"
 
 volatile LONG CWaveInHandle::s_nAbandonedHandles = 0;
 DWORD CWaveInHandle::s_dwLongestOpen = 0;

@@ -170,10 +170,10 @@ def send(cls, title, msg, wparam=0, lparam=0):
 
 
 def resource_ids(repo=REPO):
-    """Every #define NAME number of res/resource.h and afx/AfxRes.h, as {NAME: number}: the command IDs the
+    """Every #define NAME number of res/resource.h and afx/base/AfxRes.h, as {NAME: number}: the command IDs the
     program uses, read where the program takes them from."""
     ids = {}
-    for path in (os.path.join(repo, "res", "resource.h"), os.path.join(repo, "afx", "AfxRes.h")):
+    for path in (os.path.join(repo, "res", "resource.h"), os.path.join(repo, "afx", "base", "AfxRes.h")):
         with open(path) as f:
             for line in f:
                 match = re.match(r"#define\s+(\w+)\s+(0x[0-9A-Fa-f]+|\d+)\b", line)

@@ -1,6 +1,6 @@
 // AppStateGuard: tests change the application's shared settings and marks; this puts them back afterwards.
 #pragma once
-#include "app/KalvoraApp.h"
+#include "shared/SharedState.h"
 
 class AppStateGuard
 {
@@ -9,36 +9,36 @@ public:
     explicit AppStateGuard(bool bClearMarks = true)
     {
         for (int i = 0; i < KV_PATTERN_COUNT; i++) {
-            m_nEnable[i] = theApp.m_nPatternEnable[i];
+            m_nEnable[i] = theShared.m_nPatternEnable[i];
             if (bClearMarks)
-                theApp.m_nPatternEnable[i] = 0;
+                theShared.m_nPatternEnable[i] = 0;
         }
-        m_bCtrlHidden = theApp.m_bCtrlHidden;
-        m_nDynamicUser = theApp.m_nDynamicUser;
-        m_nStaticUser = theApp.m_nStaticUser;
-        m_crBackScreen = theApp.m_crBackScreen;
-        m_nWindowSize = theApp.m_nWindowSize;
-        m_nMonitor = theApp.m_nMonitor;
-        m_nMonitors = theApp.m_nMonitors;
-        CopyMemory(m_monitors, theApp.m_monitors, sizeof(m_monitors));
-        m_input = theApp.m_input;
-        m_nSensitivity = theApp.m_nSensitivity;
+        m_bCtrlHidden = theShared.m_bCtrlHidden;
+        m_nDynamicUser = theShared.m_nDynamicUser;
+        m_nStaticUser = theShared.m_nStaticUser;
+        m_crBackScreen = theShared.m_crBackScreen;
+        m_nWindowSize = theShared.m_nWindowSize;
+        m_nMonitor = theShared.m_nMonitor;
+        m_nMonitors = theShared.m_nMonitors;
+        CopyMemory(m_monitors, theShared.m_monitors, sizeof(m_monitors));
+        m_input = theShared.m_input;
+        m_nSensitivity = theShared.m_nSensitivity;
     }
 
     ~AppStateGuard()
     {
         for (int i = 0; i < KV_PATTERN_COUNT; i++)
-            theApp.m_nPatternEnable[i] = m_nEnable[i];
-        theApp.m_bCtrlHidden = m_bCtrlHidden;
-        theApp.m_nDynamicUser = m_nDynamicUser;
-        theApp.m_nStaticUser = m_nStaticUser;
-        theApp.m_crBackScreen = m_crBackScreen;
-        theApp.m_nWindowSize = m_nWindowSize;
-        theApp.m_nMonitor = m_nMonitor;
-        theApp.m_nMonitors = m_nMonitors;
-        CopyMemory(theApp.m_monitors, m_monitors, sizeof(m_monitors));
-        theApp.m_input = m_input;
-        theApp.m_nSensitivity = m_nSensitivity;
+            theShared.m_nPatternEnable[i] = m_nEnable[i];
+        theShared.m_bCtrlHidden = m_bCtrlHidden;
+        theShared.m_nDynamicUser = m_nDynamicUser;
+        theShared.m_nStaticUser = m_nStaticUser;
+        theShared.m_crBackScreen = m_crBackScreen;
+        theShared.m_nWindowSize = m_nWindowSize;
+        theShared.m_nMonitor = m_nMonitor;
+        theShared.m_nMonitors = m_nMonitors;
+        CopyMemory(theShared.m_monitors, m_monitors, sizeof(m_monitors));
+        theShared.m_input = m_input;
+        theShared.m_nSensitivity = m_nSensitivity;
     }
 
     AppStateGuard(const AppStateGuard&) = delete;

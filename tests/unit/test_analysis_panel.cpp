@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "engine/Kalvora.h"
+#include "display/Kalvora.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/Kalvora.h"
-#include "engine/KvMessages.h"
+#include "display/Kalvora.h"
+#include "shared/KvMessages.h"
 
 namespace {
 

@@ -1,8 +1,10 @@
 // F5..F10 reach the display's colour parameters from both windows, through their accelerator tables and the render thread.
 #include <gtest/gtest.h>
+#include "shared/SharedState.h"
 #include "app/KalvoraApp.h"
-#include "engine/Kalvora.h"
-#include "engine/ProThread.h"
+#include "display/RenderLink.h"
+#include "display/Kalvora.h"
+#include "display/ProThread.h"
 #include "panel/CtrlWindow.h"
 #include "res/resource.h"
 
@@ -46,15 +48,15 @@ protected:
         ASSERT_TRUE(m_pCtrl->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW));
         MSG msg;   // the window asks for the display itself; the test starts it explicitly
         ::PeekMessageA(&msg, m_pCtrl->m_hWnd, WMU_START_DISPLAY, WMU_START_DISPLAY, PM_REMOVE);
-        ASSERT_TRUE(theApp.StartRenderThread());
-        ASSERT_TRUE(WaitFor([] { return theApp.m_pRenderThread && theApp.m_pRenderThread->m_pDisplay; }))
+        ASSERT_TRUE(theRenderLink.Start());
+        ASSERT_TRUE(WaitFor([] { return theRenderLink.m_pThread && theRenderLink.m_pThread->m_pDisplay; }))
             << "display never created";
-        m_pDisplay = theApp.m_pRenderThread->m_pDisplay;
+        m_pDisplay = theRenderLink.m_pThread->m_pDisplay;
     }
 
     void TearDown() override
     {
-        theApp.StopRenderThread();
+        theRenderLink.Stop();
         if (m_pCtrl)
             m_pCtrl->DestroyWindow();   // deletes itself
     }

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "panel/CtrlWindow.h"
-#include "app/KalvoraApp.h"
-#include "engine/KvMessages.h"
-#include "engine/ProThread.h"
+#include "shared/SharedState.h"
+#include "core/ArrangeDefaults.h"
+#include "display/RenderLink.h"
+#include "shared/KvMessages.h"
+#include "display/ProThread.h"
 #include "res/resource.h"
 
 namespace {
@@ -208,7 +210,7 @@ public:
     // Waits for messages until the quit event, which it takes as the real thread would.
     int Run() override
     {
-        HANDLE hQuit = theApp.m_evQuit;
+        HANDLE hQuit = theShared.m_evQuit;
         while (::MsgWaitForMultipleObjects(1, &hQuit, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
             MSG msg;
             while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
@@ -257,13 +259,13 @@ protected:
     {
         if (m_pWnd && ::IsWindow(m_hWnd))
             m_pWnd->DestroyWindow();   // the frame deletes itself and stops the recorder
-        theApp.StopRenderThread();
+        theRenderLink.Stop();
     }
 
     // A control window as the start-up makes it, with a recorder where the render thread would be.
     CCtrlWindow* Open(int nMonitors)
     {
-        theApp.m_nMonitors = nMonitors;
+        theShared.m_nMonitors = nMonitors;
         m_pWnd = new CCtrlWindow;
         if (!m_pWnd->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW)) {
             m_pWnd = NULL;
@@ -274,7 +276,7 @@ protected:
         while (::PeekMessageA(&msg, m_hWnd, WMU_START_DISPLAY, WMU_START_DISPLAY, PM_REMOVE)) {
         }
         m_pRecorder = new CPostRecorder;
-        if (!theApp.StartRenderThread(m_pRecorder))
+        if (!theRenderLink.Start(m_pRecorder))
             return NULL;
         return m_pWnd;
     }
@@ -456,7 +458,7 @@ TEST_F(CtrlWindowTest, ClicksBetweenButtonsChangeNothing)
         EXPECT_EQ(m_pWnd->m_nCurArrange, 1) << pt.x << "," << pt.y;
     }
     for (int i = 0; i < KV_PATTERN_COUNT; i++)
-        EXPECT_EQ(theApp.m_nPatternEnable[i], 0) << i;
+        EXPECT_EQ(theShared.m_nPatternEnable[i], 0) << i;
     EXPECT_EQ(Posted(), kNothing);
 }
 
@@ -464,17 +466,17 @@ TEST_F(CtrlWindowTest, RightClicksToggleTheMarkOfThePatternOnly)
 {
     ASSERT_NE(Open(1), nullptr);
     Click(WM_RBUTTONDOWN, 290, 100);  // pattern 16
-    EXPECT_EQ(theApp.m_nPatternEnable[16], 1);
+    EXPECT_EQ(theShared.m_nPatternEnable[16], 1);
     Click(WM_RBUTTONDOWN, 20, 50);    // pattern 0 can be marked too
-    EXPECT_EQ(theApp.m_nPatternEnable[0], 1);
+    EXPECT_EQ(theShared.m_nPatternEnable[0], 1);
     for (int i = 1; i < 16; i++)
-        EXPECT_EQ(theApp.m_nPatternEnable[i], 0) << i;
+        EXPECT_EQ(theShared.m_nPatternEnable[i], 0) << i;
     EXPECT_EQ(m_pWnd->m_nCurPattern, 0) << "marking does not select";
     Click(WM_RBUTTONDOWN, 281, 73);
-    EXPECT_EQ(theApp.m_nPatternEnable[16], 0);
+    EXPECT_EQ(theShared.m_nPatternEnable[16], 0);
     Click(WM_RBUTTONDOWN, 400, 50);   // an Arrange button has no mark
     for (int i = 1; i < KV_PATTERN_COUNT; i++)
-        EXPECT_EQ(theApp.m_nPatternEnable[i], 0) << i;
+        EXPECT_EQ(theShared.m_nPatternEnable[i], 0) << i;
     EXPECT_EQ(Posted(), kNothing) << "the scheduler reads the marks itself";
 }
 
@@ -533,13 +535,13 @@ TEST_F(CtrlWindowTest, PanelPaintsCurrentMarkedAndNormalButtons)
 
 TEST_F(CtrlWindowTest, MonitorAndSizeCommandsPlaceTheDisplayOnlyWhenSomethingChanges)
 {
-    theApp.m_nMonitor = 0;
-    theApp.m_nWindowSize = 0;
+    theShared.m_nMonitor = 0;
+    theShared.m_nWindowSize = 0;
     ASSERT_NE(Open(1), nullptr);
     // One monitor: Shift+Ctrl+2 to 5 name monitors that don't exist, and the display would refuse them.
     for (int n = 1; n < KV_MAX_MONITORS; n++)
         Command(ID_MONITOR_FIRST + n);
-    EXPECT_EQ(theApp.m_nMonitor, 0);
+    EXPECT_EQ(theShared.m_nMonitor, 0);
     Command(ID_MONITOR_FIRST);        // the monitor already set
     Command(ID_SIZE_NORMAL);          // the size already set
     EXPECT_EQ(Posted(), kNothing);
@@ -547,7 +549,7 @@ TEST_F(CtrlWindowTest, MonitorAndSizeCommandsPlaceTheDisplayOnlyWhenSomethingCha
     Command(ID_SIZE_HALF);
     Command(ID_SIZE_HALF);
     Command(ID_SIZE_FIT);
-    EXPECT_EQ(theApp.m_nWindowSize, 2);
+    EXPECT_EQ(theShared.m_nWindowSize, 2);
     EXPECT_EQ(Posted(), Posts({ Place(0, 1), Place(0, 2) }));
     m_pWnd->DestroyWindow();
 
@@ -555,7 +557,7 @@ TEST_F(CtrlWindowTest, MonitorAndSizeCommandsPlaceTheDisplayOnlyWhenSomethingCha
     Command(ID_MONITOR_FIRST + 1);
     Command(ID_MONITOR_FIRST + 2);
     Command(ID_SIZE_NONE);
-    EXPECT_EQ(theApp.m_nMonitor, 1);
+    EXPECT_EQ(theShared.m_nMonitor, 1);
     EXPECT_EQ(Posted(), Posts({ Place(1, 2), Place(1, -1) }));
 }
 
@@ -594,10 +596,10 @@ TEST_F(CtrlWindowTest, SoundMenuListsTheInputsAndChoicesReachTheRenderThread)
     WAVEINCAPSA caps = {};
     ::waveInGetDevCapsA(nLast, &caps, sizeof(caps));
     Command(ID_INPUT_FIRST + nLast);
-    EXPECT_STREQ((LPCSTR)theApp.m_input.GetName(), caps.szPname);
-    const std::string strSaved = (LPCSTR)theApp.m_input.ToText();
+    EXPECT_STREQ((LPCSTR)theShared.m_input.GetName(), caps.szPname);
+    const std::string strSaved = (LPCSTR)theShared.m_input.ToText();
     Command(ID_NEXT_INPUT);   // from the last device back round to the default
-    EXPECT_TRUE(theApp.m_input == CInputName::Default());
+    EXPECT_TRUE(theShared.m_input == CInputName::Default());
     EXPECT_EQ(Posted(), Posts({ { WMU_SET_INPUT, 0, 0, strSaved }, { WMU_SET_INPUT, 0, 0, "" } }));
 
     // Sensitivity x1 on a fresh start; x8, then the step key: Auto, then x1 again.

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "engine/Kalvora.h"
-#include "app/KalvoraApp.h"
+#include "display/Kalvora.h"
+#include "shared/SharedState.h"
 #include "res/resource.h"
 
 namespace {
@@ -59,35 +59,35 @@ protected:
 
 TEST_F(DisplayKeysTest, FirstTapChangesNothing)
 {
-    theApp.m_nStaticUser = 77;
+    theShared.m_nStaticUser = 77;
     Taps({ kT });
     EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 428);
-    EXPECT_EQ(theApp.m_nStaticUser, 77);
+    EXPECT_EQ(theShared.m_nStaticUser, 77);
 }
 
 TEST_F(DisplayKeysTest, EvenTapsSetPeriodAndTempo)
 {
     Taps({ kT, kT + 500 });
     EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 500);
-    EXPECT_EQ(theApp.m_nStaticUser, 120);
+    EXPECT_EQ(theShared.m_nStaticUser, 120);
     // Around the ring and beyond: still the same beat.
     Taps({ kT + 1000, kT + 1500, kT + 2000, kT + 2500, kT + 3000 });
     EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 500);
-    EXPECT_EQ(theApp.m_nStaticUser, 120);
+    EXPECT_EQ(theShared.m_nStaticUser, 120);
 }
 
 TEST_F(DisplayKeysTest, FastTapsClampToTheShortestPeriod)
 {
     Taps({ kT, kT + 50, kT + 100, kT + 150 });
     EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 100);
-    EXPECT_EQ(theApp.m_nStaticUser, 600);
+    EXPECT_EQ(theShared.m_nStaticUser, 600);
 }
 
 TEST_F(DisplayKeysTest, PeriodIsTheTruncatedMeanOfCountedPairs)
 {
     Taps({ kT, kT + 300, kT + 801 });   // pairs 300 and 501
     EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 400);
-    EXPECT_EQ(theApp.m_nStaticUser, 150);
+    EXPECT_EQ(theShared.m_nStaticUser, 150);
 }
 
 TEST_F(DisplayKeysTest, TapAfterALongPauseDoesNotPair)
@@ -96,22 +96,22 @@ TEST_F(DisplayKeysTest, TapAfterALongPauseDoesNotPair)
     ASSERT_EQ(m_kv->m_core.m_nBeatPeriod, 400);
     Taps({ kT + 800 + 30000 });
     EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 400) << "only the two older pairs remain";
-    EXPECT_EQ(theApp.m_nStaticUser, 150);
+    EXPECT_EQ(theShared.m_nStaticUser, 150);
 }
 
 TEST_F(DisplayKeysTest, TapJustUnderThePauseLimitStillPairs)
 {
     Taps({ kT, kT + 300, kT + 800, kT + 800 + 29999 });
     EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, (300 + 500 + 29999) / 3);
-    EXPECT_EQ(theApp.m_nStaticUser, 60000 / ((300 + 500 + 29999) / 3));
+    EXPECT_EQ(theShared.m_nStaticUser, 60000 / ((300 + 500 + 29999) / 3));
 }
 
 TEST_F(DisplayKeysTest, TapsAcrossTheTickWrapDoNotPair)
 {
-    theApp.m_nStaticUser = 77;
+    theShared.m_nStaticUser = 77;
     Taps({ 0xFFFFFF00u, 0x00000100u });
     EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 428);
-    EXPECT_EQ(theApp.m_nStaticUser, 77);
+    EXPECT_EQ(theShared.m_nStaticUser, 77);
 }
 
 TEST_F(DisplayKeysTest, EnterKeyStoresTheTickInTheNextSlot)
@@ -140,11 +140,11 @@ TEST_F(DisplayKeysTest, HomeTwiceReturnsToABlackBackground)
 
 TEST_F(DisplayKeysTest, EscapeShowsAHiddenControlWindowOnly)
 {
-    theApp.m_bCtrlHidden = TRUE;
+    theShared.m_bCtrlHidden = TRUE;
     m_kv->OnKeyDown(VK_ESCAPE, 1, 0);
     EXPECT_EQ(CountPosted(WMU_TOGGLE_CTRL), 1);
 
-    theApp.m_bCtrlHidden = FALSE;
+    theShared.m_bCtrlHidden = FALSE;
     m_kv->OnKeyDown(VK_ESCAPE, 1, 0);
     EXPECT_EQ(CountPosted(WMU_TOGGLE_CTRL), 0);
 }
@@ -230,10 +230,10 @@ TEST_F(DisplayKeysTest, WhitenessMaximumCannotFallBelowTheMinimum)
 
 TEST_F(DisplayKeysTest, ControlWindowCommandAsksTheMainThread)
 {
-    theApp.m_bCtrlHidden = FALSE;
+    theShared.m_bCtrlHidden = FALSE;
     Command(ID_CONTROL_WINDOW);
     EXPECT_EQ(CountPosted(WMU_TOGGLE_CTRL), 1);
-    EXPECT_FALSE(theApp.m_bCtrlHidden) << "the main thread owns the flag";
+    EXPECT_FALSE(theShared.m_bCtrlHidden) << "the main thread owns the flag";
 }
 
 } // namespace

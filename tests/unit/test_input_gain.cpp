@@ -3,8 +3,8 @@
 
 #include <string.h>
 
-#include "sound/InputGain.h"
-#include "sound/MusicAnalyzer.h"
+#include "core/InputGain.h"
+#include "core/MusicAnalyzer.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Unit tests of the music analyser: levels, silence resets, deltas, averages and near means.
 #include <gtest/gtest.h>
 
-#include "sound/MusicAnalyzer.h"
+#include "core/MusicAnalyzer.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // gives back the device context's pen and brush and leaves no GDI object behind but those the canvas keeps.
 #include <gtest/gtest.h>
 #include <memory>
-#include "engine/Visualizer.h"
+#include "core/Visualizer.h"
 #include "DibSurface.h"
 
 namespace {

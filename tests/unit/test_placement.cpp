@@ -7,8 +7,8 @@
 #include <ostream>
 #include <string>
 
-#include "app/KalvoraApp.h"
-#include "engine/Kalvora.h"
+#include "shared/SharedState.h"
+#include "display/Kalvora.h"
 #include "res/resource.h"
 
 namespace {
@@ -34,14 +34,14 @@ class Placement : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ZeroMemory(theApp.m_monitors, sizeof(theApp.m_monitors));
+        ZeroMemory(theShared.m_monitors, sizeof(theShared.m_monitors));
         // Monitors within the test screen.
         SetMonitorEntry(0, 1, 0, 0, 800, 600);
         SetMonitorEntry(1, 2, 800, 0, 1600, 600);
-        theApp.m_nMonitors = 2;
-        theApp.m_nMonitor = 0;
-        theApp.m_nWindowSize = 0;
-        theApp.m_bCtrlHidden = FALSE;
+        theShared.m_nMonitors = 2;
+        theShared.m_nMonitor = 0;
+        theShared.m_nWindowSize = 0;
+        theShared.m_bCtrlHidden = FALSE;
         m_pDisplay = new CKalvora;
         ASSERT_TRUE(m_pDisplay->CreateDisplay());
         m_hWnd = m_pDisplay->m_hWnd;
@@ -57,8 +57,8 @@ protected:
 
     static void SetMonitorEntry(int i, DWORD h, LONG l, LONG t, LONG r, LONG b)
     {
-        theApp.m_monitors[i].hMonitor = h;
-        ::SetRect(&theApp.m_monitors[i].rc, l, t, r, b);
+        theShared.m_monitors[i].hMonitor = h;
+        ::SetRect(&theShared.m_monitors[i].rc, l, t, r, b);
     }
 
     // Nothing of the display's (capture callbacks) may reach the next test.
@@ -132,8 +132,8 @@ TEST_F(Placement, SameModeAgainChangesNothing)
 TEST_F(Placement, SecondMonitorFromNormalOnTheFirstFillsIt)
 {
     Command(ID_MONITOR_FIRST + 1);
-    EXPECT_EQ(theApp.m_nMonitor, 1);
-    EXPECT_EQ(theApp.m_nWindowSize, 0);   // the application still believes Normal
+    EXPECT_EQ(theShared.m_nMonitor, 1);
+    EXPECT_EQ(theShared.m_nWindowSize, 0);   // the application still believes Normal
     EXPECT_EQ(m_pDisplay->m_nSizeMode, 2);
     EXPECT_EQ(m_pDisplay->m_nMonitorIndex, 1);
     EXPECT_EQ(ScreenClient(), (Rect{ 800, 0, 1600, 600 }));
@@ -149,7 +149,7 @@ TEST_F(Placement, HiddenDisplayReappearsFillingTheSecondMonitor)
     Command(ID_SIZE_NONE);
     EXPECT_EQ(m_pDisplay->m_nSizeMode, -1);
     EXPECT_FALSE(::IsWindowVisible(m_hWnd));
-    EXPECT_EQ(theApp.m_nWindowSize, -1);
+    EXPECT_EQ(theShared.m_nWindowSize, -1);
     Command(ID_MONITOR_FIRST + 1);
     EXPECT_EQ(m_pDisplay->m_nSizeMode, 2);
     EXPECT_TRUE(::IsWindowVisible(m_hWnd));
@@ -158,11 +158,11 @@ TEST_F(Placement, HiddenDisplayReappearsFillingTheSecondMonitor)
 
 TEST_F(Placement, MovingBetweenOtherMonitorsKeepsTheMode)
 {
-    ZeroMemory(theApp.m_monitors, sizeof(theApp.m_monitors));
+    ZeroMemory(theShared.m_monitors, sizeof(theShared.m_monitors));
     SetMonitorEntry(0, 1, 0, 0, 800, 600);
     SetMonitorEntry(1, 2, 800, 0, 1600, 600);
     SetMonitorEntry(2, 3, -1025, 100, 0, 869);   // odd sums: the centre rounds toward zero
-    theApp.m_nMonitors = 3;
+    theShared.m_nMonitors = 3;
 
     m_pDisplay->SetMonitor(1);               // Fit on monitor 1
     m_pDisplay->SetSizeMode(0);
@@ -191,13 +191,13 @@ TEST_F(Placement, FitAfterAMonitorChangeRestoresToTheMonitorCentre)
 
 TEST_F(Placement, SizeNoneHidesAndIsRefusedWhileTheControlWindowIsHidden)
 {
-    theApp.m_bCtrlHidden = TRUE;
+    theShared.m_bCtrlHidden = TRUE;
     Command(ID_SIZE_NONE);
     EXPECT_EQ(m_pDisplay->m_nSizeMode, 0);
-    EXPECT_EQ(theApp.m_nWindowSize, 0);
+    EXPECT_EQ(theShared.m_nWindowSize, 0);
     EXPECT_TRUE(::IsWindowVisible(m_hWnd));
 
-    theApp.m_bCtrlHidden = FALSE;
+    theShared.m_bCtrlHidden = FALSE;
     Command(ID_SIZE_NONE);
     EXPECT_EQ(m_pDisplay->m_nSizeMode, -1);
     EXPECT_FALSE(::IsWindowVisible(m_hWnd));
@@ -209,13 +209,13 @@ TEST_F(Placement, SizeNoneHidesAndIsRefusedWhileTheControlWindowIsHidden)
 TEST_F(Placement, SizeCommandsFollowTheApplicationsChoice)
 {
     Command(ID_SIZE_FIT);
-    EXPECT_EQ(theApp.m_nWindowSize, 2);
+    EXPECT_EQ(theShared.m_nWindowSize, 2);
     EXPECT_EQ(ScreenClient(), (Rect{ 0, 0, 800, 600 }));
     Command(ID_SIZE_HALF);
-    EXPECT_EQ(theApp.m_nWindowSize, 1);
+    EXPECT_EQ(theShared.m_nWindowSize, 1);
     EXPECT_EQ(ScreenClient(), (Rect{ 50, 50, 370, 290 }));
     Command(ID_SIZE_NORMAL);
-    EXPECT_EQ(theApp.m_nWindowSize, 0);
+    EXPECT_EQ(theShared.m_nWindowSize, 0);
     EXPECT_EQ(ScreenClient(), (Rect{ 50, 50, 690, 530 }));
 }
 
@@ -223,21 +223,21 @@ TEST_F(Placement, MonitorCommandBeyondTheTableIsIgnored)
 {
     Command(ID_MONITOR_FIRST + 2);
     Command(ID_MONITOR_LAST);
-    EXPECT_EQ(theApp.m_nMonitor, 0);
+    EXPECT_EQ(theShared.m_nMonitor, 0);
     EXPECT_EQ(m_pDisplay->m_nMonitorIndex, 0);
     EXPECT_EQ(m_pDisplay->m_nSizeMode, 0);
     EXPECT_EQ(ScreenClient(), (Rect{ 50, 50, 690, 530 }));
 
-    theApp.m_nMonitors = 0;   // nothing enumerated: every monitor command is ignored
+    theShared.m_nMonitors = 0;   // nothing enumerated: every monitor command is ignored
     Command(ID_MONITOR_FIRST + 1);
-    EXPECT_EQ(theApp.m_nMonitor, 0);
+    EXPECT_EQ(theShared.m_nMonitor, 0);
     EXPECT_EQ(m_pDisplay->m_nMonitorIndex, 0);
 }
 
 TEST_F(Placement, FitWithoutMonitorsUsesTheEmptyFirstEntry)
 {
-    ZeroMemory(theApp.m_monitors, sizeof(theApp.m_monitors));
-    theApp.m_nMonitors = 0;
+    ZeroMemory(theShared.m_monitors, sizeof(theShared.m_monitors));
+    theShared.m_nMonitors = 0;
     Command(ID_SIZE_FIT);
     EXPECT_EQ(m_pDisplay->m_nSizeMode, 2);
     EXPECT_EQ(R(m_pDisplay->m_rcRestore), (Rect{ 50, 50, 690, 530 }));

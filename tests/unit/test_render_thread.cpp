@@ -7,9 +7,9 @@
 #include <functional>
 #include <string>
 
-#include "app/KalvoraApp.h"
-#include "engine/KvMessages.h"
-#include "engine/ProThread.h"
+#include "shared/SharedState.h"
+#include "shared/KvMessages.h"
+#include "display/ProThread.h"
 #include "res/resource.h"
 
 namespace {
@@ -83,14 +83,14 @@ class RenderThread : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_nSavedMonitors = theApp.m_nMonitors;
-        CopyMemory(m_savedMonitors, theApp.m_monitors, sizeof(m_savedMonitors));
-        ZeroMemory(theApp.m_monitors, sizeof(theApp.m_monitors));
-        theApp.m_monitors[0].hMonitor = 1;
-        ::SetRect(&theApp.m_monitors[0].rc, 0, 0, 1280, 1024);
-        theApp.m_nMonitors = 1;
-        theApp.m_evQuit.ResetEvent();
-        theApp.m_evThreadDone.ResetEvent();
+        m_nSavedMonitors = theShared.m_nMonitors;
+        CopyMemory(m_savedMonitors, theShared.m_monitors, sizeof(m_savedMonitors));
+        ZeroMemory(theShared.m_monitors, sizeof(theShared.m_monitors));
+        theShared.m_monitors[0].hMonitor = 1;
+        ::SetRect(&theShared.m_monitors[0].rc, 0, 0, 1280, 1024);
+        theShared.m_nMonitors = 1;
+        theShared.m_evQuit.ResetEvent();
+        theShared.m_evThreadDone.ResetEvent();
         DrainAnnouncements();
     }
 
@@ -101,11 +101,11 @@ protected:
                 StopThread();
             ::CloseHandle(m_hKeep);
         }
-        theApp.m_evQuit.ResetEvent();
-        theApp.m_evThreadDone.ResetEvent();
+        theShared.m_evQuit.ResetEvent();
+        theShared.m_evThreadDone.ResetEvent();
         DrainAnnouncements();
-        theApp.m_nMonitors = m_nSavedMonitors;
-        CopyMemory(theApp.m_monitors, m_savedMonitors, sizeof(m_savedMonitors));
+        theShared.m_nMonitors = m_nSavedMonitors;
+        CopyMemory(theShared.m_monitors, m_savedMonitors, sizeof(m_savedMonitors));
     }
 
     void StartThread()
@@ -124,8 +124,8 @@ protected:
     // Asks the thread to quit and waits for its done event and its end.
     void StopThread()
     {
-        theApp.m_evQuit.SetEvent();
-        EXPECT_EQ(::WaitForSingleObject(theApp.m_evThreadDone, kDeadlineMs), WAIT_OBJECT_0) << "no done event";
+        theShared.m_evQuit.SetEvent();
+        EXPECT_EQ(::WaitForSingleObject(theShared.m_evThreadDone, kDeadlineMs), WAIT_OBJECT_0) << "no done event";
         EXPECT_EQ(::WaitForSingleObject(m_hKeep, kDeadlineMs), WAIT_OBJECT_0) << "the thread did not end";
     }
 
@@ -281,7 +281,7 @@ TEST_F(RenderThread, BackColourClearsTheWholeScreen)
 
 TEST_F(RenderThread, PlaceDisplayIgnoresUnknownMonitorsWithTheirSize)
 {
-    theApp.m_nMonitors = 0;
+    theShared.m_nMonitors = 0;
     StartThread();
     Post(WMU_PLACE_DISPLAY, 0, 1);   // no monitors at all: dropped
     Sync(6);
@@ -289,7 +289,7 @@ TEST_F(RenderThread, PlaceDisplayIgnoresUnknownMonitorsWithTheirSize)
     EXPECT_EQ(s.cx, 640);
     EXPECT_EQ(s.cy, 480);
 
-    theApp.m_nMonitors = 1;
+    theShared.m_nMonitors = 1;
     Post(WMU_PLACE_DISPLAY, 1, 1);   // monitor 1 of 1: dropped, Half Size with it
     Sync(7);
     s = ClientSize();
@@ -355,8 +355,8 @@ TEST_F(RenderThread, TwoQuickQuitRequestsEndTheThreadOnce)
     g_nCloses = 0;
     g_pfnDisplayProc = (WNDPROC)::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, (LONG_PTR)CountClosesAndStayOpen);
     ASSERT_NE(g_pfnDisplayProc, (WNDPROC)NULL);
-    theApp.m_evQuit.SetEvent();
-    theApp.m_evQuit.SetEvent();
+    theShared.m_evQuit.SetEvent();
+    theShared.m_evQuit.SetEvent();
     ASSERT_TRUE(WaitUntil([] { return g_nCloses >= 1; })) << "no close for the quit request";
     // Round trips through the thread's queue, with idle turns and their quit checks between them.
     for (int i = 0; i < 4; i++)
@@ -369,14 +369,14 @@ TEST_F(RenderThread, TwoQuickQuitRequestsEndTheThreadOnce)
     StopThread();
     EXPECT_EQ(g_nCloses, 1);
     // The done event was set exactly once: taking it in StopThread left it clear.
-    EXPECT_EQ(::WaitForSingleObject(theApp.m_evThreadDone, 0), (DWORD)WAIT_TIMEOUT);
+    EXPECT_EQ(::WaitForSingleObject(theShared.m_evThreadDone, 0), (DWORD)WAIT_TIMEOUT);
     EXPECT_FALSE(::IsWindow(m_hWnd));
 }
 
 TEST(RenderThreadWithoutDisplay, RequestsAreDroppedAndPauseIsStillRecorded)
 {
-    int nSavedMonitors = theApp.m_nMonitors;
-    theApp.m_nMonitors = 1;
+    int nSavedMonitors = theShared.m_nMonitors;
+    theShared.m_nMonitors = 1;
     BareThread thread;
     ASSERT_EQ(thread.m_pDisplay, (CKalvora*)NULL);
     EXPECT_TRUE(thread.Take(WMU_SELECT_PATTERN, 3, 0));
@@ -393,5 +393,5 @@ TEST(RenderThreadWithoutDisplay, RequestsAreDroppedAndPauseIsStillRecorded)
     EXPECT_TRUE(thread.Take(WMU_PAUSE, 0, 0));
     EXPECT_FALSE(thread.m_bPaused);
     EXPECT_FALSE(TakeMessage(WMU_PATTERN_CHANGED, -1));
-    theApp.m_nMonitors = nSavedMonitors;
+    theShared.m_nMonitors = nSavedMonitors;
 }

@@ -8,10 +8,10 @@
 #include <set>
 #include <vector>
 
-#include "engine/Kalvora.h"
-#include "engine/Visualizer.h"
+#include "display/Kalvora.h"
+#include "core/Visualizer.h"
 #include "DibSurface.h"
-#include "app/KalvoraApp.h"
+#include "shared/SharedState.h"
 #include "res/resource.h"
 
 namespace {
@@ -48,13 +48,13 @@ protected:
     static void Mark(std::initializer_list<int> patterns)
     {
         for (int p : patterns)
-            theApp.m_nPatternEnable[p] = 1;
+            theShared.m_nPatternEnable[p] = 1;
     }
 
     // One frame's Arrange check; returns how many pattern switches it announced.
     size_t Check(DWORD dwNow)
     {
-        m_kv->m_core.CheckArrange(dwNow, NULL);
+        m_kv->m_core.CheckArrange(dwNow);
         return TakePosted(WMU_PATTERN_CHANGED).size();
     }
 
@@ -76,7 +76,7 @@ TEST_F(SchedulerTest, NoMarksNeverRepeatsTheCurrentOrPicksPatternZero)
     std::set<int> seen;
     for (int n = 0; n < 3000; n++) {
         m_kv->m_core.m_nPattern = 5;
-        m_kv->m_core.NextPattern(NULL);
+        m_kv->m_core.NextPattern();
         int p = m_kv->m_core.m_nPattern;
         ASSERT_GE(p, 1);
         ASSERT_LE(p, 16);
@@ -92,7 +92,7 @@ TEST_F(SchedulerTest, TwoMarksAlternate)
     m_kv->m_core.m_nPattern = 3;
     srand(7);
     for (int n = 0; n < 20; n++) {
-        m_kv->m_core.NextPattern(NULL);
+        m_kv->m_core.NextPattern();
         ASSERT_EQ(m_kv->m_core.m_nPattern, n % 2 == 0 ? 9 : 3) << "switch " << n;
     }
     std::vector<WPARAM> posted = TakePosted(WMU_PATTERN_CHANGED);
@@ -104,11 +104,11 @@ TEST_F(SchedulerTest, TwoMarksAlternate)
 TEST_F(SchedulerTest, SingleMarkRepeatsItselfAndAnnouncesEachTime)
 {
     Mark({ 7 });
-    theApp.m_nPatternEnable[0] = 1;   // pattern 0's mark takes no part in the choice
+    theShared.m_nPatternEnable[0] = 1;   // pattern 0's mark takes no part in the choice
     m_kv->m_core.m_nPattern = 2;
     srand(99);
     for (int n = 0; n < 5; n++) {
-        m_kv->m_core.NextPattern(NULL);
+        m_kv->m_core.NextPattern();
         EXPECT_EQ(m_kv->m_core.m_nPattern, 7);
     }
     EXPECT_EQ(TakePosted(WMU_PATTERN_CHANGED), std::vector<WPARAM>(5, 7));
@@ -121,18 +121,18 @@ TEST_F(SchedulerTest, MarkedSetFromAnUnmarkedCurrentLeavesOutTheHighestCandidate
     std::set<int> seen;
     for (int n = 0; n < 500; n++) {
         m_kv->m_core.m_nPattern = 0;
-        m_kv->m_core.NextPattern(NULL);
+        m_kv->m_core.NextPattern();
         seen.insert(m_kv->m_core.m_nPattern);
     }
     EXPECT_EQ(seen, (std::set<int>{ 2, 4 }));
 
     // Same rule when the unmarked current pattern is a visual one.
     Mark({ 9 });
-    theApp.m_nPatternEnable[4] = 0;
+    theShared.m_nPatternEnable[4] = 0;
     seen.clear();
     for (int n = 0; n < 500; n++) {
         m_kv->m_core.m_nPattern = 5;
-        m_kv->m_core.NextPattern(NULL);
+        m_kv->m_core.NextPattern();
         seen.insert(m_kv->m_core.m_nPattern);
     }
     EXPECT_EQ(seen, (std::set<int>{ 2, 6 }));
@@ -148,12 +148,12 @@ TEST_F(SchedulerTest, SwitchPicksTheWalkEntryOfTheScaledDraw)
     };
     for (const Case& c : cases) {
         for (int p = 0; p < KV_PATTERN_COUNT; p++)
-            theApp.m_nPatternEnable[p] = 0;
+            theShared.m_nPatternEnable[p] = 0;
         for (int p : c.marked)
-            theApp.m_nPatternEnable[p] = 1;
+            theShared.m_nPatternEnable[p] = 1;
         std::vector<int> candidates;
         for (int p = 1; p <= 16; p++) {
-            bool bCandidate = c.marked.empty() || theApp.m_nPatternEnable[p];
+            bool bCandidate = c.marked.empty() || theShared.m_nPatternEnable[p];
             if (bCandidate && p != c.current)
                 candidates.push_back(p);
         }
@@ -164,7 +164,7 @@ TEST_F(SchedulerTest, SwitchPicksTheWalkEntryOfTheScaledDraw)
             int expected = candidates[r];
             srand(seed);
             m_kv->m_core.m_nPattern = c.current;
-            m_kv->m_core.NextPattern(NULL);
+            m_kv->m_core.NextPattern();
             ASSERT_EQ(m_kv->m_core.m_nPattern, expected) << "current " << c.current << " seed " << seed;
             ASSERT_EQ(TakePosted(WMU_PATTERN_CHANGED), std::vector<WPARAM>(1, (WPARAM)expected));
         }
@@ -176,7 +176,7 @@ TEST_F(SchedulerTest, SwitchPicksTheWalkEntryOfTheScaledDraw)
 DWORD WINAPI ToggleMarkSixteen(LPVOID pStop)
 {
     while (!*(volatile LONG*)pStop)
-        theApp.m_nPatternEnable[16] = theApp.m_nPatternEnable[16] == 0 ? 1 : 0;
+        theShared.m_nPatternEnable[16] = theShared.m_nPatternEnable[16] == 0 ? 1 : 0;
     return 0;
 }
 
@@ -191,7 +191,7 @@ TEST_F(SchedulerTest, SwitchesWhileTheOnlyMarkComesAndGoesFollowOneRuleOrTheOthe
     int nWrong = 0, nLastWrong = 0;
     for (int n = 0; n < 20000; n++) {
         m_kv->m_core.m_nPattern = 3;
-        m_kv->m_core.NextPattern(NULL);
+        m_kv->m_core.NextPattern();
         int p = m_kv->m_core.m_nPattern;
         if (p < 1 || p > 16 || p == 3) {
             nWrong++;
@@ -294,8 +294,8 @@ TEST_F(SchedulerTest, SetArrangeReloadsUserValuesEvenForTheSameMode)
     m_kv->m_core.m_nArrange = 8;
     m_kv->m_core.m_dwNextSwitch = 4242;
     for (const auto& t : tempos) {
-        theApp.m_nStaticUser = t.bpm;
-        theApp.m_nDynamicUser = t.bpm + 1000;
+        theShared.m_nStaticUser = t.bpm;
+        theShared.m_nDynamicUser = t.bpm + 1000;
         m_kv->m_core.m_nBeatPeriod = -1;
         EXPECT_EQ(m_kv->OnSetArrange(8, 0), 0);
         EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, t.period) << "bpm " << t.bpm;
@@ -308,7 +308,7 @@ TEST_F(SchedulerTest, SetArrangeReloadsUserValuesEvenForTheSameMode)
 
 TEST_F(SchedulerTest, SetArrangeStartsTheNewModesPeriodWithTheReloadedTempo)
 {
-    theApp.m_nStaticUser = 300;
+    theShared.m_nStaticUser = 300;
     DWORD before = ::timeGetTime();
     m_kv->OnSetArrange(8, 0);
     DWORD after = ::timeGetTime();
@@ -383,8 +383,8 @@ TEST_F(SchedulerTest, PatternCommandAnnouncesAndKeepsThePeriod)
 
 TEST_F(SchedulerTest, ArrangeCommandAnnouncesAndUsesThePeriodInPlace)
 {
-    theApp.m_nStaticUser = 300;   // would give 200 if it were reloaded
-    theApp.m_nDynamicUser = 77;
+    theShared.m_nStaticUser = 300;   // would give 200 if it were reloaded
+    theShared.m_nDynamicUser = 77;
     m_kv->m_core.m_nBeatPeriod = 250;
     m_kv->m_core.m_nDynThreshold = 90;
     m_kv->m_core.m_nArrange = 0;
@@ -420,11 +420,8 @@ TEST_F(SchedulerTest, ArrangeCommandAnnouncesAndUsesThePeriodInPlace)
 namespace {
 
 struct Announced {
-    std::vector<std::pair<UINT, WPARAM>> calls;
-    static void Take(void* pOwner, UINT msg, WPARAM wParam)
-    {
-        static_cast<Announced*>(pOwner)->calls.push_back(std::make_pair(msg, wParam));
-    }
+    std::vector<int> calls;
+    static void Take(void* pOwner, int nPattern) { static_cast<Announced*>(pOwner)->calls.push_back(nPattern); }
 };
 
 TEST(VisualizerCore, ArrangeModesReadTheOwnersSettingsAndAnnounceThroughItsCallback)
@@ -444,14 +441,13 @@ TEST(VisualizerCore, ArrangeModesReadTheOwnersSettingsAndAnnounceThroughItsCallb
     EXPECT_EQ(core.m_nBeatPeriod, 200);          // 60000 / 300 bpm
     EXPECT_EQ(core.m_nDynThreshold, 17);
     EXPECT_EQ(core.m_dwNextSwitch, 1200u);       // 1000 + 200
-    core.CheckArrange(1200, NULL);               // not yet: the moment must be passed
+    core.CheckArrange(1200);               // not yet: the moment must be passed
     EXPECT_TRUE(announced.calls.empty());
-    core.CheckArrange(1201, NULL);
+    core.CheckArrange(1201);
     EXPECT_EQ(core.m_nPattern, 9);               // the only marked pattern
     EXPECT_EQ(core.m_dwNextSwitch, 1401u);       // 1201 + 200
     ASSERT_EQ(announced.calls.size(), 1u);
-    EXPECT_EQ(announced.calls[0].first, (UINT)WMU_PATTERN_CHANGED);
-    EXPECT_EQ(announced.calls[0].second, (WPARAM)9);
+    EXPECT_EQ(announced.calls[0], 9);
 
     // The values are read when the mode is chosen, not copied when the view is given.
     nStaticUser = 0;   // below 1: the default tempo, 140 bpm, a beat of 60000 / 140 = 428 ms
@@ -461,7 +457,7 @@ TEST(VisualizerCore, ArrangeModesReadTheOwnersSettingsAndAnnounceThroughItsCallb
     EXPECT_EQ(core.m_nDynThreshold, 250);
 }
 
-TEST(VisualizerCore, AClearDrawsTheBackgroundOverTheWholeCanvasAndANullContextIsSkipped)
+TEST(VisualizerCore, AChosenPatternAsksTheOwnerToClearAndTouchesNoPicture)
 {
     DibSurface surface(64, 48);
     ASSERT_TRUE(surface.Ok());
@@ -470,11 +466,20 @@ TEST(VisualizerCore, AClearDrawsTheBackgroundOverTheWholeCanvasAndANullContextIs
     ::SetRect(&core.m_rcClient, 0, 0, 64, 48);
     core.m_crBack = RGB(0, 0, 64);
     core.m_nPattern = 1;
-    core.ChoosePattern(2, 0, NULL);
-    EXPECT_EQ(core.m_nPattern, 2);
-    EXPECT_EQ(surface.CountOther(RGB(255, 0, 255)), 0);
-    core.ChoosePattern(3, 0, surface.DC());
-    EXPECT_EQ(surface.CountOther(RGB(0, 0, 64)), 0);
+    const struct { int nPattern; BOOL bClear; int nAfter; } cases[] = {
+        { 2, TRUE, 2 },                       // a change: the owner clears
+        { 2, FALSE, 2 },                      // the same pattern again: nothing to do
+        { KV_PATTERN_COUNT, FALSE, 2 },       // out of range: ignored
+        { -1, FALSE, 2 },
+        { 0, TRUE, 0 },
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(core.ChoosePattern(c.nPattern, 0), c.bClear) << c.nPattern;
+        EXPECT_EQ(core.m_nPattern, c.nAfter) << c.nPattern;
+    }
+    EXPECT_EQ(surface.CountOther(RGB(255, 0, 255)), 0) << "the core drew nothing of its own";
+    core.Clear(surface.DC());
+    EXPECT_EQ(surface.CountOther(RGB(0, 0, 64)), 0) << "a clear covers the whole canvas";
 }
 
 } // namespace

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/SettingsRecord.h"
+#include "shared/SettingsRecord.h"
 #include "res/resource.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Kalvora.h"
+#include "display/Kalvora.h"
 #include "sound/SoundInput.h"
 
 namespace {

@@ -35,5 +35,3 @@ enum KvCount : WPARAM {
     KV_COUNT_LONGEST_OPEN_MS = 5,   // the longest open or close of a device by the system, since the last query
 };
 
-const int KV_ARRANGE_COUNT = 9;
-const int KV_MAX_MONITORS = 5;

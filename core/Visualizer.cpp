@@ -1,20 +1,18 @@
 // CVisualizer: frame composition, pattern selection and the Arrange modes that switch patterns by themselves.
-#include "engine/Visualizer.h"
+#include "core/Visualizer.h"
 
 namespace {
 // Delta thresholds of Dynamic Soft, Norm and Hard (modes 1..3).
 const int kDynamicThreshold[4] = { 0, 200, 150, 100 };
-const int kDefaultTempo = 140;
-const int kDefaultDynamicThreshold = 200;
 
 // The settings of a core nobody has pointed elsewhere: nothing marked, the default tempo and threshold.
 const volatile int kNoMarks[KV_PATTERN_COUNT] = {};
-const volatile int kDefaultTempoValue = kDefaultTempo;
-const volatile int kDefaultThresholdValue = kDefaultDynamicThreshold;
+const volatile int kDefaultTempoValue = KV_DEFAULT_TEMPO;
+const volatile int kDefaultThresholdValue = KV_DEFAULT_THRESHOLD;
 }
 
 CVisualizer::CVisualizer()
-    : m_nPattern(-1), m_nArrange(-1), m_nBeatPeriod(428), m_nDynThreshold(kDefaultDynamicThreshold),
+    : m_nPattern(-1), m_nArrange(-1), m_nBeatPeriod(428), m_nDynThreshold(KV_DEFAULT_THRESHOLD),
       m_dwNextSwitch(0), m_pfnAnnounce(NULL), m_pOwner(NULL)
 {
     m_settings.pnMarks = kNoMarks;
@@ -22,7 +20,7 @@ CVisualizer::CVisualizer()
     m_settings.pnDynamicUser = &kDefaultThresholdValue;
 }
 
-void CVisualizer::SetAnnounce(AnnounceFn pfn, void* pOwner)
+void CVisualizer::SetAnnounce(PatternChangedFn pfn, void* pOwner)
 {
     m_pfnAnnounce = pfn;
     m_pOwner = pOwner;
@@ -30,7 +28,7 @@ void CVisualizer::SetAnnounce(AnnounceFn pfn, void* pOwner)
 
 int CVisualizer::SaneTempo(int nBpm)
 {
-    return nBpm >= 1 ? nBpm : kDefaultTempo;
+    return nBpm >= 1 ? nBpm : KV_DEFAULT_TEMPO;
 }
 
 void CVisualizer::AddBuffer(short* pSamples)
@@ -41,7 +39,8 @@ void CVisualizer::AddBuffer(short* pSamples)
 
 void CVisualizer::ComposeFrame(DWORD dwNow, CDC* pDC)
 {
-    CheckArrange(dwNow, pDC);
+    if (CheckArrange(dwNow))
+        Clear(pDC);
     pDC->SetBkMode(TRANSPARENT);
     pDC->SetMapMode(MM_TEXT);
     DrawCurrentPattern(pDC);
@@ -49,8 +48,7 @@ void CVisualizer::ComposeFrame(DWORD dwNow, CDC* pDC)
 
 void CVisualizer::Clear(CDC* pDC)
 {
-    if (pDC)
-        pDC->FillSolidRect(&m_rcClient, m_crBack);
+    pDC->FillSolidRect(&m_rcClient, m_crBack);
 }
 
 void CVisualizer::DrawCurrentPattern(CDC* pDC)
@@ -88,24 +86,26 @@ void CVisualizer::RestartSwitchClock(DWORD dwNow)
     m_dwNextSwitch = dwNow + (DWORD)StaticPeriod(m_nArrange);
 }
 
-void CVisualizer::CheckArrange(DWORD dwNow, CDC* pDC)
+BOOL CVisualizer::CheckArrange(DWORD dwNow)
 {
+    BOOL bNext = FALSE;
     int nDelta = m_analyzer.m_nDelta;
-    if (m_nArrange >= 1 && m_nArrange <= 3) {
-        if (nDelta > kDynamicThreshold[m_nArrange])
-            NextPattern(pDC);
-    } else if (m_nArrange == 4) {
-        if (nDelta > m_nDynThreshold)
-            NextPattern(pDC);
-    } else if (m_nArrange >= 5 && m_nArrange <= 8) {
-        if (dwNow > m_dwNextSwitch) {
-            NextPattern(pDC);
-            RestartSwitchClock(dwNow);
-        }
-    }
+    if (m_nArrange >= 1 && m_nArrange <= 3)
+        bNext = nDelta > kDynamicThreshold[m_nArrange];
+    else if (m_nArrange == 4)
+        bNext = nDelta > m_nDynThreshold;
+    else if (m_nArrange >= 5 && m_nArrange <= 8)
+        bNext = dwNow > m_dwNextSwitch;
+    if (!bNext)
+        return FALSE;
+    NextPattern();
+    if (m_nArrange >= 5)
+        RestartSwitchClock(dwNow);
+    return TRUE;
 }
 
-void CVisualizer::NextPattern(CDC* pDC)
+// Even the pattern already shown (the only one marked) starts again.
+void CVisualizer::NextPattern()
 {
     // The user marks and unmarks patterns on another thread meanwhile: the choice is made on one
     // reading of the marks, so that the count and the walks below agree.
@@ -137,25 +137,27 @@ void CVisualizer::NextPattern(CDC* pDC)
             }
         }
     }
-    SelectPattern(p, pDC);
-    if (m_pfnAnnounce)
-        m_pfnAnnounce(m_pOwner, WMU_PATTERN_CHANGED, (WPARAM)p);
-}
-
-void CVisualizer::SelectPattern(int nPattern, CDC* pDC)
-{
-    m_nPattern = nPattern;
-    Clear(pDC);
+    m_nPattern = p;
     InitPattern();
+    if (m_pfnAnnounce)
+        m_pfnAnnounce(m_pOwner, p);
 }
 
-BOOL CVisualizer::ChoosePattern(int p, DWORD dwNow, CDC* pDC)
+BOOL CVisualizer::SelectPattern(int nPattern)
+{
+    if (nPattern < 0 || nPattern >= KV_PATTERN_COUNT || nPattern == m_nPattern)
+        return FALSE;
+    m_nPattern = nPattern;
+    InitPattern();
+    return TRUE;
+}
+
+BOOL CVisualizer::ChoosePattern(int p, DWORD dwNow)
 {
     if (p < 0 || p >= KV_PATTERN_COUNT || p == m_nPattern)
         return FALSE;
     RestartSwitchClock(dwNow);
-    SelectPattern(p, pDC);
-    return TRUE;
+    return SelectPattern(p);
 }
 
 void CVisualizer::ChooseArrange(int nMode, DWORD dwNow)

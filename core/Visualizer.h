@@ -1,15 +1,15 @@
 // CVisualizer: the picture's engine: canvas, analyser, input gain, patterns, Arrange scheduler, frame composition.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 #include "patterns/PatternSet.h"
-#include "sound/MusicAnalyzer.h"
-#include "sound/InputGain.h"
-#include "engine/KvMessages.h"
+#include "core/MusicAnalyzer.h"
+#include "core/InputGain.h"
+#include "core/ArrangeDefaults.h"
 
 // Knows no window, thread or application object: its owner gives it each frame's time and device context,
 // the settings it reads and where its announcements go. Used on one thread only (the render thread, or the
-// offline renderer's). A device context may be NULL where there is nothing to draw on: the picture then isn't
-// cleared.
+// offline renderer's). A pattern the user chooses is started here and cleared by the owner, on its own device
+// context: a pattern's start draws nothing, so the picture is the same as clearing first.
 class CVisualizer : public CPatternCanvas
 {
 public:
@@ -20,13 +20,13 @@ public:
         const volatile int* pnStaticUser;   // Static User tempo, beats per minute
         const volatile int* pnDynamicUser;  // Dynamic User threshold of the level's change
     };
-    // A pattern chosen by the Arrange modes (WMU_PATTERN_CHANGED) goes to the owner through this.
-    typedef void (*AnnounceFn)(void* pOwner, UINT msg, WPARAM wParam);
+    // A pattern the Arrange modes changed to goes to the owner through this.
+    typedef void (*PatternChangedFn)(void* pOwner, int nPattern);
 
     CVisualizer();
 
     void SetSettings(const SSettings& settings) { m_settings = settings; }
-    void SetAnnounce(AnnounceFn pfn, void* pOwner);
+    void SetAnnounce(PatternChangedFn pfn, void* pOwner);
     // The display's Normal size. Pattern 0 is drawn at it and stretched to the canvas unless the canvas has it.
     enum { NORMAL_WIDTH = 640, NORMAL_HEIGHT = 480 };
     void SetPanelScaled(BOOL bScaled) { m_patterns.m_panel.m_bScaled = bScaled; }
@@ -38,17 +38,18 @@ public:
     void ComposeFrame(DWORD dwNow, CDC* pDC);
     void Clear(CDC* pDC);
 
-    // The user's requests: FALSE when they change nothing. A requested pattern restarts the static period.
-    BOOL ChoosePattern(int nPattern, DWORD dwNow, CDC* pDC);
-    void SelectPattern(int nPattern, CDC* pDC);
+    // The user's requests: FALSE when they change nothing; TRUE when the owner must clear the picture. A requested
+    // pattern restarts the static period; a selected one (the display's own pattern commands) does not.
+    BOOL ChoosePattern(int nPattern, DWORD dwNow);
+    BOOL SelectPattern(int nPattern);
     // Reloads the user's tempo and threshold first, even for the current mode.
     void ChooseArrange(int nMode, DWORD dwNow);
     // The mode alone, as the display's own commands set it.
     BOOL SetArrange(int nMode, DWORD dwNow);
 
-    // The scheduler, once a frame.
-    void CheckArrange(DWORD dwNow, CDC* pDC);
-    void NextPattern(CDC* pDC);
+    // The scheduler, once a frame: TRUE when it started another pattern, which the frame then clears first.
+    BOOL CheckArrange(DWORD dwNow);
+    void NextPattern();
     int StaticPeriod(int nMode) const;
     // The tempo the scheduler may divide by: values below 1 become the default, 140.
     static int SaneTempo(int nBpm);
@@ -75,6 +76,6 @@ private:
     void RestartSwitchClock(DWORD dwNow);
 
     SSettings m_settings;
-    AnnounceFn m_pfnAnnounce;
+    PatternChangedFn m_pfnAnnounce;
     void* m_pOwner;
 };

@@ -1,7 +1,6 @@
 // CDibCanvas: creation and release of the off-screen picture.
-#include "engine/DibCanvas.h"
+#include "core/DibCanvas.h"
 
-#include <utility>
 
 BOOL CDibCanvas::Create(int cx, int cy)
 {
@@ -37,14 +36,4 @@ const BYTE* CDibCanvas::Bits() const
 {
     ::GdiFlush();
     return m_pBits;
-}
-
-void CDibCanvas::Swap(CDibCanvas& other)
-{
-    m_dc.Swap(other.m_dc);
-    std::swap(m_hBitmap, other.m_hBitmap);
-    std::swap(m_hOldBitmap, other.m_hOldBitmap);
-    std::swap(m_pBits, other.m_pBits);
-    std::swap(m_cx, other.m_cx);
-    std::swap(m_cy, other.m_cy);
 }

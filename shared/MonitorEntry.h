@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+const int KV_MAX_MONITORS = 5;
+
 struct MonitorEntry
 {
     DWORD hMonitor;   // the platform's monitor handle, 0 when unused

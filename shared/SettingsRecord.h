@@ -1,8 +1,7 @@
 // CSettingsRecord: the settings kept in KALVORA.INI plus the run-time display placement and monitor table.
 #pragma once
 #include <afxwin.h>
-#include "app/MonitorEntry.h"
-#include "engine/KvMessages.h"
+#include "shared/MonitorEntry.h"
 #include "sound/InputName.h"
 
 class CSettingsRecord

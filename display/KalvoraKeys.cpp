@@ -1,6 +1,6 @@
 // CKalvora: plain keys, characters, colour commands and tap tempo of the display window.
-#include "engine/Kalvora.h"
-#include "app/KalvoraApp.h"
+#include "display/Kalvora.h"
+#include "shared/SharedState.h"
 #include "res/resource.h"
 
 namespace {
@@ -10,7 +10,7 @@ const int kMinBeatPeriodMs = 100;
 
 void CKalvora::OnControlWindow()
 {
-    ::PostThreadMessageA(theApp.m_nThreadID, WMU_TOGGLE_CTRL, 0, 0);
+    theShared.PostToMainThread(WMU_TOGGLE_CTRL, 0, 0);
 }
 
 void CKalvora::OnColorCommand(UINT nID)
@@ -22,8 +22,8 @@ void CKalvora::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
     switch (nChar) {
     case VK_ESCAPE:
-        if (theApp.m_bCtrlHidden) {
-            ::PostThreadMessageA(theApp.m_nThreadID, WMU_TOGGLE_CTRL, 0, 0);
+        if (theShared.m_bCtrlHidden) {
+            theShared.PostToMainThread(WMU_TOGGLE_CTRL, 0, 0);
             return;
         }
         break;
@@ -62,7 +62,7 @@ void CKalvora::OnTap(DWORD dwTick)
     m_core.m_nBeatPeriod = (int)(dSum / nCount);
     if (m_core.m_nBeatPeriod < kMinBeatPeriodMs)
         m_core.m_nBeatPeriod = kMinBeatPeriodMs;
-    theApp.m_nStaticUser = 60000 / m_core.m_nBeatPeriod;
+    theShared.m_nStaticUser = 60000 / m_core.m_nBeatPeriod;
 }
 
 void CKalvora::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)

@@ -1,6 +1,6 @@
 // CSplashWindow: a borderless picture centred for two seconds, closed early by a key or a click.
-#include "app/SplashWindow.h"
-#include "engine/KvMessages.h"
+#include "panel/SplashWindow.h"
+#include "shared/KvMessages.h"
 #include "res/resource.h"
 
 BOOL CSplashWindow::c_bShowSplashWnd = FALSE;
@@ -77,9 +77,8 @@ void CSplashWindow::OnPaint()
         return;
     BITMAP bm;
     m_bitmap.GetBitmap(&bm);
-    HGDIOBJ hOld = dcImage.SelectObject(&m_bitmap);
+    CSelectGuard image(&dcImage, m_bitmap);
     dc.BitBlt(0, 0, bm.bmWidth, bm.bmHeight, &dcImage, 0, 0, SRCCOPY);
-    dcImage.SelectObject(hOld);
 }
 
 void CSplashWindow::OnTimer(UINT_PTR)

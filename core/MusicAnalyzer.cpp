@@ -1,5 +1,5 @@
 // Music analyser: level, delta, means since silence and means over the last hundred buffers.
-#include "sound/MusicAnalyzer.h"
+#include "core/MusicAnalyzer.h"
 
 #include <string.h>
 

@@ -1,9 +1,9 @@
 // Input sensitivity: fixed factors and the automatic gain that follows the music and ignores a room's noise.
-#include "sound/InputGain.h"
+#include "core/InputGain.h"
 
 #include <string.h>
 
-#include "sound/MusicAnalyzer.h"
+#include "core/MusicAnalyzer.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
 // CDC: a device context and the drawing calls the program uses; owns the DC only when it made it.
 #pragma once
 #include <windows.h>
-#include <utility>
 #include "GdiObject.h"
 
 class CDC
@@ -16,12 +15,6 @@ public:
     operator HDC() const { return m_hDC; }
     BOOL Attach(HDC hDC) { m_hDC = hDC; m_bOwned = FALSE; return hDC != NULL; }
     HDC Detach() { HDC h = m_hDC; m_hDC = NULL; m_bOwned = FALSE; return h; }
-    // Trades device contexts, and which of them each deletes, with another object.
-    void Swap(CDC& other)
-    {
-        std::swap(m_hDC, other.m_hDC);
-        std::swap(m_bOwned, other.m_bOwned);
-    }
     BOOL CreateCompatibleDC(CDC* pDC);
     BOOL DeleteDC();
 

@@ -1,5 +1,5 @@
 // CFrameStats: the benchmark build's record of frames, kept in a fixed table and written when the display closes.
-#include "engine/FrameStats.h"
+#include "display/FrameStats.h"
 
 #ifdef KV_FRAME_STATS
 #include <stdio.h>

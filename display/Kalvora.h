@@ -1,11 +1,10 @@
 // CKalvora: the display window; shows the core's picture, takes the keys and commands, places itself on monitors.
 #pragma once
 #include <afxwin.h>
-#include "engine/Visualizer.h"
+#include "core/Visualizer.h"
 #include "sound/SoundInput.h"
-#include "engine/KvMessages.h"
-#include "engine/FrameStats.h"
-#include "engine/BackBuffer.h"
+#include "shared/KvMessages.h"
+#include "display/FrameStats.h"
 
 class CKalvora : public CFrameWnd, private ISoundClient
 {
@@ -53,8 +52,6 @@ public:
     HICON m_hIcon;
     // Frame cost and delay; records only in benchmark builds.
     CFrameStats m_stats;
-    // The picture, drawn in memory and shown once a frame; repaints come from it.
-    CBackBuffer m_back;
 
     DECLARE_MESSAGE_MAP()
 
@@ -80,7 +77,6 @@ protected:
     int OnCreate(LPCREATESTRUCTA pcs) override;
     void OnDestroy() override;
     BOOL OnEraseBkgnd(CDC* pDC);
-    void OnPaint();
     void OnGetMinMaxInfo(MINMAXINFO* pMMI);
 
 private:
@@ -90,25 +86,7 @@ private:
     void PlaceClientRect(RECT rcClient);
     void UseSizeMode(int nMode);
     void AnnounceToMain(UINT msg, WPARAM wParam);
-    // Draws on the picture and shows what changed; a windowless display (the tests') gets no device context.
-    template <class Draw>
-    BOOL WithPicture(Draw draw);
-    void FitPicture();
     // The core's announcement of a pattern the Arrange modes chose.
-    static void OnCoreAnnounce(void* pOwner, UINT msg, WPARAM wParam);
+    static void OnCoreAnnounce(void* pOwner, int nPattern);
     static LRESULT KernelHandleCount();
 };
-
-// Without a back buffer (none could be made at this size) the drawing goes straight onto the window.
-template <class Draw>
-BOOL CKalvora::WithPicture(Draw draw)
-{
-    if (m_hWnd == NULL)
-        return draw((CDC*)NULL);
-    CClientDC dc(this);
-    if (!m_back.IsReady())
-        return draw((CDC*)&dc);
-    const BOOL bResult = draw(m_back.Begin());
-    m_back.Present(&dc);
-    return bResult;
-}

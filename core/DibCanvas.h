@@ -1,6 +1,6 @@
-// CDibCanvas: a top-down 32-bit DIB section behind a memory DC, the offline picture and the display's back buffer.
+// CDibCanvas: a top-down 32-bit DIB section behind a memory DC, the offline renderer's picture.
 #pragma once
-#include <afxwin.h>
+#include <afx.h>
 
 class CDibCanvas
 {
@@ -11,8 +11,6 @@ public:
     CDibCanvas& operator=(const CDibCanvas&) = delete;
 
     BOOL Create(int cx, int cy);
-    // Trades pictures with another canvas (a resize makes the new one beside the old, then swaps).
-    void Swap(CDibCanvas& other);
     CDC* DC() { return &m_dc; }
     // Rows from the top, 4 bytes a pixel in the order blue, green, red, unused; GDI's work flushed first.
     const BYTE* Bits() const;

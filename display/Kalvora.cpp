@@ -1,6 +1,6 @@
 // CKalvora: construction, creation, the message map, placement on monitors and in size modes.
-#include "engine/Kalvora.h"
-#include "app/KalvoraApp.h"
+#include "display/Kalvora.h"
+#include "shared/SharedState.h"
 #include "res/resource.h"
 #include "sound/WasapiDevice.h"
 
@@ -17,9 +17,9 @@ CKalvora::CKalvora()
     m_hIcon = ::LoadIconA(::GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_DISPLAY));
     // The user's marks, tempo and threshold, as the main thread keeps them.
     CVisualizer::SSettings settings;
-    settings.pnMarks = theApp.m_nPatternEnable;
-    settings.pnStaticUser = &theApp.m_nStaticUser;
-    settings.pnDynamicUser = &theApp.m_nDynamicUser;
+    settings.pnMarks = theShared.m_nPatternEnable;
+    settings.pnStaticUser = &theShared.m_nStaticUser;
+    settings.pnDynamicUser = &theShared.m_nDynamicUser;
     m_core.SetSettings(settings);
     m_core.SetAnnounce(OnCoreAnnounce, this);
 }
@@ -33,7 +33,6 @@ CKalvora::~CKalvora()
 BEGIN_MESSAGE_MAP(CKalvora, CFrameWnd)
     ON_WM_DESTROY()
     ON_WM_ERASEBKGND()
-    ON_WM_PAINT()
     ON_WM_GETMINMAXINFO()
     ON_WM_KEYDOWN()
     ON_WM_CHAR()
@@ -64,10 +63,10 @@ BOOL CKalvora::CreateDisplay(const CInputName& input)
         return FALSE;
     }
     SetWindowPos(HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_SHOWWINDOW);
-    FitPicture();
+    GetClientRect(&m_core.m_rcClient);
     m_core.ResetPatternParams();
     // The sensitivity the user chose, as the main thread left it before this thread started.
-    m_core.m_gain.SetMode(theApp.m_nSensitivity);
+    m_core.m_gain.SetMode(theShared.m_nSensitivity);
     if (!m_input.Create(this)) {
         DestroyWindow();
         return FALSE;
@@ -104,39 +103,20 @@ BOOL CKalvora::PreTranslateMessage(MSG* pMsg)
     return CFrameWnd::PreTranslateMessage(pMsg);
 }
 
-// With the picture in memory, a repaint copies it and nothing is erased first (that would flicker).
 BOOL CKalvora::OnEraseBkgnd(CDC* pDC)
 {
-    if (m_back.IsReady())
-        return TRUE;
     RECT rc;
     GetClientRect(&rc);
     pDC->FillSolidRect(&rc, m_core.m_crBack);
     return TRUE;
 }
 
-void CKalvora::OnPaint()
-{
-    CPaintDC dc(this);
-    if (m_back.IsReady())
-        m_back.Paint(&dc, dc.m_ps.rcPaint);
-}
-
-// The picture follows the client area; a part it gains shows the background, as the window's erase did.
-void CKalvora::FitPicture()
-{
-    GetClientRect(&m_core.m_rcClient);
-    const RECT& rc = m_core.m_rcClient;
-    if (rc.right > 0 && rc.bottom > 0 && !m_back.Resize(rc.right, rc.bottom, m_core.m_crBack))
-        m_back.Release();   // drawn straight onto the window then
-}
-
 // The system's largest tracking size is the screen plus one sizing frame, less than the caption and border that
 // Fit Monitor Size puts around a monitor-sized client area; without more room the client area loses its bottom rows.
 void CKalvora::OnGetMinMaxInfo(MINMAXINFO* pMMI)
 {
-    for (int i = 0; i < theApp.m_nMonitors; i++) {
-        RECT rc = theApp.m_monitors[i].rc;
+    for (int i = 0; i < theShared.m_nMonitors; i++) {
+        RECT rc = theShared.m_monitors[i].rc;
         if (!::AdjustWindowRectEx(&rc, GetStyle(), FALSE, GetExStyle()))
             continue;
         if (pMMI->ptMaxTrackSize.x < rc.right - rc.left)
@@ -167,10 +147,8 @@ void CKalvora::ClearScreen()
 {
     if (m_hWnd == NULL)
         return;
-    WithPicture([&](CDC* pDC) {
-        m_core.Clear(pDC);
-        return TRUE;
-    });
+    CClientDC dc(this);
+    m_core.Clear(&dc);
 }
 
 void CKalvora::PlaceClientRect(RECT rc)
@@ -178,7 +156,7 @@ void CKalvora::PlaceClientRect(RECT rc)
     if (!::AdjustWindowRectEx(&rc, GetStyle(), FALSE, GetExStyle()))
         return;
     SetWindowPos(HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_SHOWWINDOW);
-    FitPicture();
+    GetClientRect(&m_core.m_rcClient);
 }
 
 void CKalvora::UseSizeMode(int nMode)
@@ -210,7 +188,7 @@ void CKalvora::SetSizeMode(int nMode)
         ::SetRect(&rc, rcOrigin.left, rcOrigin.top, rcOrigin.left + kHalfWidth, rcOrigin.top + kHalfHeight);
     } else {
         m_rcRestore = rcOrigin;
-        rc = theApp.m_monitors[m_nMonitorIndex].rc;
+        rc = theShared.m_monitors[m_nMonitorIndex].rc;
     }
     PlaceClientRect(rc);
 }
@@ -222,7 +200,7 @@ void CKalvora::SetMonitor(int nMonitor)
     if (m_nMonitorIndex == 0)
         UseSizeMode(2);   // leaving the first monitor: fill the new one
     m_nMonitorIndex = nMonitor;
-    const RECT& rcMon = theApp.m_monitors[nMonitor].rc;
+    const RECT& rcMon = theShared.m_monitors[nMonitor].rc;
     int cx = (rcMon.left + rcMon.right) / 2;
     int cy = (rcMon.top + rcMon.bottom) / 2;
     RECT rc;
@@ -242,8 +220,8 @@ void CKalvora::SetMonitor(int nMonitor)
 void CKalvora::OnMonitorCommand(UINT nID)
 {
     int n = (int)(nID - ID_MONITOR_FIRST);
-    if (n < theApp.m_nMonitors && n != theApp.m_nMonitor) {
-        theApp.m_nMonitor = n;
+    if (n < theShared.m_nMonitors && n != theShared.m_nMonitor) {
+        theShared.m_nMonitor = n;
         SetMonitor(n);
     }
 }
@@ -251,10 +229,10 @@ void CKalvora::OnMonitorCommand(UINT nID)
 void CKalvora::OnSizeCommand(UINT nID)
 {
     int nMode = CSettingsRecord::SizeModeOf(nID);
-    if (nMode < 0 && theApp.m_bCtrlHidden)
+    if (nMode < 0 && theShared.m_bCtrlHidden)
         return;   // hiding both windows would leave nothing to steer with
-    if (nMode != theApp.m_nWindowSize) {
-        theApp.m_nWindowSize = nMode;
+    if (nMode != theShared.m_nWindowSize) {
+        theShared.m_nWindowSize = nMode;
         SetSizeMode(nMode);
     }
 }

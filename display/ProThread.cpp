@@ -1,8 +1,8 @@
 // CProThread: display creation, the render loop that sleeps when idle, and the request relays.
-#include "engine/ProThread.h"
-#include "engine/Kalvora.h"
-#include "engine/KvMessages.h"
-#include "app/KalvoraApp.h"
+#include "display/ProThread.h"
+#include "display/Kalvora.h"
+#include "shared/KvMessages.h"
+#include "shared/SharedState.h"
 #include <cstdlib>
 #include <ctime>
 
@@ -54,8 +54,8 @@ CKalvora* CProThread::Display()
 
 int CProThread::Run()
 {
-    CSingleLock quitLock(&theApp.m_evQuit);
-    HANDLE hQuit = theApp.m_evQuit;
+    CSingleLock quitLock(&theShared.m_evQuit);
+    HANDLE hQuit = theShared.m_evQuit;
     for (;;) {
         MSG msg;
         if (!::PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE)) {
@@ -96,7 +96,7 @@ void CProThread::WaitForWork(HANDLE hQuit)
 
 int CProThread::ExitInstance()
 {
-    theApp.m_evThreadDone.SetEvent();
+    theShared.m_evThreadDone.SetEvent();
     return CWinThread::ExitInstance();
 }
 
@@ -112,7 +112,7 @@ BOOL CProThread::RelayToDisplay(UINT msg, WPARAM wParam, LPARAM lParam)
 
 LRESULT CProThread::OnPlaceDisplay(WPARAM wParam, LPARAM lParam)
 {
-    if ((int)wParam >= theApp.m_nMonitors)
+    if ((int)wParam >= theShared.m_nMonitors)
         return 0;   // no such monitor: the size request goes with it
     if (Display()) {
         m_pDisplay->SetMonitor((int)wParam);

@@ -1,7 +1,7 @@
 // CSettingsRecord: KALVORA.INI lookup, reading and writing, and the monitor table.
-#include "app/SettingsRecord.h"
-#include "engine/Visualizer.h"
-#include "sound/InputGain.h"
+#include "shared/SettingsRecord.h"
+#include "core/Visualizer.h"
+#include "core/InputGain.h"
 #include "res/resource.h"
 #include <cstdlib>
 #include <vector>
@@ -14,7 +14,8 @@ const DWORD kFolderBuffer = 32768;
 }
 
 CSettingsRecord::CSettingsRecord()
-    : m_bCtrlHidden(FALSE), m_nDynamicUser(200), m_nStaticUser(140), m_crBackScreen(0), m_nWindowSize(0),
+    : m_bCtrlHidden(FALSE), m_nDynamicUser(KV_DEFAULT_THRESHOLD), m_nStaticUser(KV_DEFAULT_TEMPO), m_crBackScreen(0),
+      m_nWindowSize(0),
       m_nMonitor(0), m_nMonitors(0), m_nSensitivity(1)
 {
     ZeroMemory(m_monitors, sizeof(m_monitors));
@@ -68,7 +69,7 @@ void CSettingsRecord::ReadSettings()
     ReadFolder("Pattern16", m_strPattern16);
     ReadFolder("Pattern17", m_strPattern17);
     ReadFolder("Pattern22", m_strPattern22);
-    m_nDynamicUser = ReadInt("DynamicUser", 200);
+    m_nDynamicUser = ReadInt("DynamicUser", KV_DEFAULT_THRESHOLD);
     m_nStaticUser = CVisualizer::SaneTempo(ReadInt("StaticUser", 30));
     int nColour = ReadInt("BackScreenColor", 0);
     m_crBackScreen = (nColour >= 0 && nColour <= 0xFFFFFF) ? (COLORREF)nColour : 0;

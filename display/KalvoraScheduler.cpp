@@ -1,6 +1,6 @@
 // CKalvora: frames into the window, and the pattern and Arrange requests and commands handed to the core.
-#include "engine/Kalvora.h"
-#include "app/KalvoraApp.h"
+#include "display/Kalvora.h"
+#include "shared/SharedState.h"
 #include "res/resource.h"
 
 BOOL CKalvora::RenderFrame()
@@ -8,46 +8,41 @@ BOOL CKalvora::RenderFrame()
     CSingleLock gate(&m_evSound);
     if (!gate.Lock(0))
         return TRUE;   // no new sound since the last frame
+    CClientDC dc(this);
     m_stats.FrameStart();
-    WithPicture([&](CDC* pDC) {
-        if (pDC)
-            m_core.ComposeFrame(::timeGetTime(), pDC);
-        return TRUE;
-    });
+    m_core.ComposeFrame(::timeGetTime(), &dc);
     m_stats.FrameEnd(m_core.m_nPattern, m_core.m_rcClient.right);
     return TRUE;
 }
 
 void CKalvora::AnnounceToMain(UINT msg, WPARAM wParam)
 {
-    ::PostThreadMessageA(theApp.m_nThreadID, msg, wParam, 0);
+    theShared.PostToMainThread(msg, wParam, 0);
 }
 
-void CKalvora::OnCoreAnnounce(void* pOwner, UINT msg, WPARAM wParam)
+void CKalvora::OnCoreAnnounce(void* pOwner, int nPattern)
 {
     CKalvora* pDisplay = static_cast<CKalvora*>(pOwner);
-    if (msg == WMU_PATTERN_CHANGED)
-        pDisplay->ShowPatternTitle();
-    pDisplay->AnnounceToMain(msg, wParam);
+    pDisplay->ShowPatternTitle();
+    pDisplay->AnnounceToMain(WMU_PATTERN_CHANGED, (WPARAM)nPattern);
 }
 
 LRESULT CKalvora::OnSelectPattern(WPARAM wParam, LPARAM)
 {
     const DWORD dwNow = ::timeGetTime();
-    if (WithPicture([&](CDC* pDC) { return m_core.ChoosePattern((int)wParam, dwNow, pDC); }))
+    if (m_core.ChoosePattern((int)wParam, dwNow)) {
+        ClearScreen();
         ShowPatternTitle();
+    }
     return 0;
 }
 
 void CKalvora::OnPatternCommand(UINT nID)
 {
     int p = (int)(nID - ID_PATTERN_FIRST);
-    if (p >= KV_PATTERN_COUNT || p == m_core.m_nPattern)
+    if (!m_core.SelectPattern(p))
         return;
-    WithPicture([&](CDC* pDC) {
-        m_core.SelectPattern(p, pDC);
-        return TRUE;
-    });
+    ClearScreen();
     ShowPatternTitle();
     AnnounceToMain(WMU_PATTERN_CHANGED, (WPARAM)p);
 }

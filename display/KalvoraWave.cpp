@@ -1,6 +1,6 @@
 // CKalvora: sound input; each buffer taken feeds the core and allows a frame, a failure is shown after the change.
-#include "engine/Kalvora.h"
-#include "app/KalvoraApp.h"
+#include "display/Kalvora.h"
+#include "shared/SharedState.h"
 
 BOOL CKalvora::StartWaveIn()
 {
@@ -38,7 +38,7 @@ LRESULT CKalvora::OnSoundError(WPARAM, LPARAM)
     if (!m_input.TakeErrorText(strText))
         return 0;
     CString* pText = new CString(strText);
-    if (!::PostThreadMessageA(theApp.m_nThreadID, WMU_SOUND_MESSAGE, 0, (LPARAM)pText))
+    if (!theShared.PostToMainThread(WMU_SOUND_MESSAGE, 0, (LPARAM)pText))
         delete pText;
     return 0;
 }
@@ -101,5 +101,5 @@ LRESULT CKalvora::OnSetSensitivity(WPARAM wParam, LPARAM)
 // The input and the sensitivity are the main thread's settings: a key for them on the display goes there.
 void CKalvora::OnSoundStepCommand(UINT nID)
 {
-    ::PostThreadMessageA(theApp.m_nThreadID, WMU_MAIN_COMMAND, nID, 0);
+    theShared.PostToMainThread(WMU_MAIN_COMMAND, nID, 0);
 }
