@@ -171,9 +171,12 @@ def send(cls, title, msg, wparam=0, lparam=0):
 
 def resource_ids(repo=REPO):
     """Every #define NAME number of res/resource.h and afx/base/AfxRes.h, as {NAME: number}: the command IDs the
-    program uses, read where the program takes them from."""
+    program uses, read where the program takes them from (afx/AfxRes.h in a revision older than afx/base/)."""
     ids = {}
-    for path in (os.path.join(repo, "res", "resource.h"), os.path.join(repo, "afx", "base", "AfxRes.h")):
+    framework = os.path.join(repo, "afx", "base", "AfxRes.h")
+    if not os.path.exists(framework):
+        framework = os.path.join(repo, "afx", "AfxRes.h")
+    for path in (os.path.join(repo, "res", "resource.h"), framework):
         with open(path) as f:
             for line in f:
                 match = re.match(r"#define\s+(\w+)\s+(0x[0-9A-Fa-f]+|\d+)\b", line)
