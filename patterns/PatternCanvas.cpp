@@ -17,10 +17,8 @@ enum ColorGroup { BRIGHT_MAX, BRIGHT_MIN, WHITE_MIN, WHITE_MAX, HUE, HUE_RANGE }
 } // namespace
 
 CPatternCanvas::CPatternCanvas()
-    : m_crBack(0), m_nHue(180), m_nHueRange(5), m_nWhiteMax(5), m_nWhiteMin(0),
-      m_nWhiteRange(5), m_nBrightMax(100), m_nBrightMin(40), m_nBrightRange(60),
-      m_bMono(0), m_bInvert(0), m_bDrawShapes(1)
 {
+    SetScheme(SColorScheme());
     memset(&m_rcClient, 0, sizeof(m_rcClient));
     memset(m_rcDrawn, 0, sizeof(m_rcDrawn));
     memset(m_ptItem, 0, sizeof(m_ptItem));
@@ -138,6 +136,18 @@ int CPatternCanvas::Whiteness(int nWeight) const
 int CPatternCanvas::Brightness(int nWeight) const
 {
     return m_nBrightMin + m_nBrightRange * nWeight / 100;
+}
+
+void CPatternCanvas::SetScheme(const SColorScheme& scheme)
+{
+    m_crBack = scheme.crBack;
+    m_nHue = scheme.nHue;
+    m_nHueRange = scheme.nHueRange;
+    SetWhiteness(scheme.nWhiteMin, scheme.nWhiteMax);
+    SetBrightness(scheme.nBrightMin, scheme.nBrightMax);
+    m_bMono = scheme.bMono;
+    m_bInvert = scheme.bInvert;
+    m_bDrawShapes = scheme.bDrawShapes;
 }
 
 void CPatternCanvas::SetWhiteness(int nMin, int nMax)

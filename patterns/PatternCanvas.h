@@ -1,5 +1,6 @@
 // Pattern canvas: colour scheme, display flags, random numbers, pulse and element stores of the patterns.
 #pragma once
+#include "patterns/ColorScheme.h"
 
 #include <windows.h>
 #include "patterns/GdiCache.h"
@@ -62,6 +63,8 @@ public:
     // minimum, 1 where they meet.
     void SetWhiteness(int nMin, int nMax);
     void SetBrightness(int nMin, int nMax);
+    // Every colour field and display flag at once.
+    void SetScheme(const SColorScheme& scheme);
 
     // The element of a grid or swarm dot at pt, pushed away from the centre as the level swells it.
     RECT SwollenRect(POINT pt, int level) const;

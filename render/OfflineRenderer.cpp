@@ -7,25 +7,13 @@ DWORD COfflineRenderer::BlockTime(DWORD dwBlock)
     return (DWORD)((dwBlock + 1ull) * CMusicAnalyzer::BUFFER_SAMPLES * 1000ull / CMusicAnalyzer::SAMPLE_RATE);
 }
 
-void COfflineRenderer::ApplyColours(const CRenderOptions& opt)
-{
-    m_core.m_crBack = opt.m_crBack;
-    m_core.m_nHue = opt.m_nHue;
-    m_core.m_nHueRange = opt.m_nHueRange;
-    m_core.SetWhiteness(opt.m_nWhiteMin, opt.m_nWhiteMax);
-    m_core.SetBrightness(opt.m_nBrightMin, opt.m_nBrightMax);
-    m_core.m_bMono = opt.m_bMono;
-    m_core.m_bInvert = opt.m_bInvert;
-    m_core.m_bDrawShapes = opt.m_bDrawShapes;
-}
-
 BOOL COfflineRenderer::Start(const CRenderOptions& opt)
 {
     if (!m_canvas.Create(opt.m_cx, opt.m_cy))
         return FALSE;
     ::SetRect(&m_core.m_rcClient, 0, 0, opt.m_cx, opt.m_cy);
     m_core.SetPanelScaled(opt.m_cx != CVisualizer::NORMAL_WIDTH || opt.m_cy != CVisualizer::NORMAL_HEIGHT);
-    ApplyColours(opt);
+    m_core.SetScheme(opt.m_scheme);
     m_core.m_gain.SetMode(opt.m_nGain);
     for (int i = 0; i < KV_PATTERN_COUNT; i++)
         m_nMarks[i] = opt.m_bMarked[i] ? 1 : 0;

@@ -19,8 +19,6 @@ public:
     static DWORD BlockTime(DWORD dwBlock);
 
 private:
-    void ApplyColours(const CRenderOptions& opt);
-
     CVisualizer m_core;
     CDibCanvas m_canvas;
     // What the Arrange modes read: the marks, tempo and threshold of the command line.

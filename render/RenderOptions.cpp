@@ -105,19 +105,19 @@ BOOL CRenderOptions::TakeValue(const char* pszName, const char* v)
         if (strlen(v) != 6 || !AllOf(v, kHexDigits))
             return Fail("--back takes a colour as RRGGBB, six hexadecimal digits, not %s", v);
         const unsigned long rgb = strtoul(v, NULL, 16);
-        m_crBack = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+        m_scheme.crBack = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
         m_bBackSet = TRUE;
         return TRUE;
     }
     if (strcmp(pszName, "--hue") == 0)
-        return Number(v, -32768, 32767, &m_nHue) || Fail("--hue takes a whole number of degrees, not %s", v);
+        return Number(v, -32768, 32767, &m_scheme.nHue) || Fail("--hue takes a whole number of degrees, not %s", v);
     if (strcmp(pszName, "--hue-range") == 0)
-        return Number(v, -32768, 32767, &m_nHueRange) || Fail("--hue-range takes a whole number, not %s", v);
+        return Number(v, -32768, 32767, &m_scheme.nHueRange) || Fail("--hue-range takes a whole number, not %s", v);
     if (strcmp(pszName, "--white") == 0 || strcmp(pszName, "--bright") == 0) {
         if (!Pair(v, 0, 100, &a, &b, ',') || a > b)
             return Fail("--white and --bright take MIN,MAX with 0 <= MIN <= MAX <= 100, not %s", v);
-        int& nMin = pszName[2] == 'w' ? m_nWhiteMin : m_nBrightMin;
-        int& nMax = pszName[2] == 'w' ? m_nWhiteMax : m_nBrightMax;
+        int& nMin = pszName[2] == 'w' ? m_scheme.nWhiteMin : m_scheme.nBrightMin;
+        int& nMax = pszName[2] == 'w' ? m_scheme.nWhiteMax : m_scheme.nBrightMax;
         nMin = a;
         nMax = b;
         return TRUE;
@@ -156,11 +156,11 @@ BOOL CRenderOptions::Parse(int argc, char** argv)
                 return Fail("only one sound file, not also %s", a);
             m_strInput = a;
         } else if (strcmp(a, "--mono") == 0) {
-            m_bMono = TRUE;
+            m_scheme.bMono = TRUE;
         } else if (strcmp(a, "--invert") == 0) {
-            m_bInvert = TRUE;
+            m_scheme.bInvert = TRUE;
         } else if (strcmp(a, "--no-shapes") == 0) {
-            m_bDrawShapes = FALSE;
+            m_scheme.bDrawShapes = FALSE;
         } else if (strcmp(a, "--hashes") == 0) {
             m_output = OUTPUT_HASHES;
         } else if (strcmp(a, "--levels") == 0) {
@@ -175,7 +175,7 @@ BOOL CRenderOptions::Parse(int argc, char** argv)
     }
     if (m_strInput.IsEmpty())
         return Fail("no sound file given%s", "");
-    if (m_bInvert && !m_bBackSet)
-        m_crBack = RGB(255, 255, 255);   // as the invert key does
+    if (m_scheme.bInvert && !m_bBackSet)
+        m_scheme.crBack = RGB(255, 255, 255);   // as the invert key does
     return TRUE;
 }

@@ -2,7 +2,7 @@
 #pragma once
 #include <afx.h>
 #include "patterns/PatternCount.h"
-#include "core/ArrangeDefaults.h"
+#include "core/Visualizer.h"
 
 class CRenderOptions
 {
@@ -17,14 +17,10 @@ public:
     int m_nPattern = 1;
     int m_nArrange = 0;
     BOOL m_bMarked[KV_PATTERN_COUNT] = {};        // patterns marked for the Arrange modes' choice
-    int m_cx = 640, m_cy = 480;
+    int m_cx = CVisualizer::NORMAL_WIDTH, m_cy = CVisualizer::NORMAL_HEIGHT;
     unsigned m_nSeed = 1;
     BOOL m_bBackSet = FALSE;
-    COLORREF m_crBack = 0;
-    int m_nHue = 180, m_nHueRange = 5;
-    int m_nWhiteMin = 0, m_nWhiteMax = 5;
-    int m_nBrightMin = 40, m_nBrightMax = 100;
-    BOOL m_bMono = FALSE, m_bInvert = FALSE, m_bDrawShapes = TRUE;
+    SColorScheme m_scheme;
     int m_nStaticBpm = KV_DEFAULT_TEMPO;
     int m_nDynamicThreshold = KV_DEFAULT_THRESHOLD;
     int m_nGain = 1;                // the input sensitivity: 1, 2, 4 or 8, or 0 for the automatic gain

@@ -53,11 +53,11 @@ TEST(RenderOptionsTest, TheEndsOfEachRangeAreTaken)
     ASSERT_TRUE(ParseOne(seedMin, "--seed", "0")) << (LPCSTR)seedMin.m_strError;
     EXPECT_EQ(seedMin.m_nSeed, 0u);
     ASSERT_TRUE(ParseOne(back, "--back", "00fF80")) << (LPCSTR)back.m_strError;
-    EXPECT_EQ(back.m_crBack, RGB(0x00, 0xFF, 0x80));   // RRGGBB in, 0x00BBGGRR held
+    EXPECT_EQ(back.m_scheme.crBack, RGB(0x00, 0xFF, 0x80));   // RRGGBB in, 0x00BBGGRR held
     ASSERT_TRUE(ParseOne(frames, "--frames", "2147483647")) << (LPCSTR)frames.m_strError;
     EXPECT_EQ(frames.m_dwMaxFrames, 2147483647u);
     ASSERT_TRUE(ParseOne(hue, "--hue", "-32768")) << (LPCSTR)hue.m_strError;
-    EXPECT_EQ(hue.m_nHue, -32768);
+    EXPECT_EQ(hue.m_scheme.nHue, -32768);
     CRenderOptions gain8, gainAuto, gainDefault;
     ASSERT_TRUE(ParseOne(gain8, "--gain", "8"));
     EXPECT_EQ(gain8.m_nGain, 8);

@@ -322,3 +322,37 @@ TEST(PatternCanvasStores, FirstFreeIsTheLowestSlotNotInUseOrNoneWhenAllAre)
     const POINT slots[3] = { { 1, 0 }, { 1, 0 }, { 0, 0 } };
     EXPECT_EQ(CPatternCanvas::FirstFree(slots, [](const POINT& pt) { return pt.x != 0; }), 2);
 }
+
+// A scheme sets every field in one call, with the ranges the colour keys would leave: maximum minus minimum,
+// 1 where they meet. A new canvas holds the defaults: hue 180 +-5, whiteness 0..5 (range 5), brightness
+// 40..100 (range 60), black background, shapes on.
+TEST(PatternCanvasScheme, OneCallSetsEveryFieldAndANewCanvasHoldsTheDefaults)
+{
+    CPatternCanvas fresh;
+    EXPECT_EQ(ColorState(fresh).hue, 180);
+    EXPECT_EQ(ColorState(fresh).whiteRange, 5);
+    EXPECT_EQ(ColorState(fresh).brightRange, 60);
+    EXPECT_EQ(fresh.m_crBack, RGB(0, 0, 0));
+    EXPECT_TRUE(fresh.m_bDrawShapes);
+
+    const struct { SColorScheme scheme; int whiteRange, brightRange; } cases[] = {
+        { { RGB(1, 2, 3), 30, 7, 10, 20, 50, 90, TRUE, TRUE, FALSE }, 10, 40 },
+        { { RGB(9, 9, 9), -40, 0, 33, 33, 70, 70, FALSE, FALSE, TRUE }, 1, 1 },   // ends meet: range 1
+    };
+    for (const auto& c : cases) {
+        CPatternCanvas canvas;
+        canvas.SetScheme(c.scheme);
+        EXPECT_EQ(canvas.m_crBack, c.scheme.crBack);
+        EXPECT_EQ(canvas.m_nHue, c.scheme.nHue);
+        EXPECT_EQ(canvas.m_nHueRange, c.scheme.nHueRange);
+        EXPECT_EQ(canvas.m_nWhiteMin, c.scheme.nWhiteMin);
+        EXPECT_EQ(canvas.m_nWhiteMax, c.scheme.nWhiteMax);
+        EXPECT_EQ(canvas.m_nWhiteRange, c.whiteRange);
+        EXPECT_EQ(canvas.m_nBrightMin, c.scheme.nBrightMin);
+        EXPECT_EQ(canvas.m_nBrightMax, c.scheme.nBrightMax);
+        EXPECT_EQ(canvas.m_nBrightRange, c.brightRange);
+        EXPECT_EQ(canvas.m_bMono, c.scheme.bMono);
+        EXPECT_EQ(canvas.m_bInvert, c.scheme.bInvert);
+        EXPECT_EQ(canvas.m_bDrawShapes, c.scheme.bDrawShapes);
+    }
+}
