@@ -27,7 +27,7 @@ public:
     // can't empty the table and delete the first.
     void Reserve(int n);
     // Whether Reserve(n) would empty the table whole: whoever keeps element objects selected gives them back first.
-    BOOL MayEmpty(int n) const { return InUse() + n > CAPACITY; }
+    BOOL MayEmpty(int n) const { return m_nCount + n > CAPACITY && InUse() + n > CAPACITY; }   // counted only when full
     // A new frame: what the last one asked for may be deleted to make room.
     void NextFrame() { m_nFrame++; }
     // Deletes every object: when a pattern is started, and with the window.
