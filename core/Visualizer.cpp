@@ -2,9 +2,6 @@
 #include "core/Visualizer.h"
 
 namespace {
-// Delta thresholds of Dynamic Soft, Norm and Hard (modes 1..3).
-const int kDynamicThreshold[4] = { 0, 200, 150, 100 };
-
 // The settings of a core nobody has pointed elsewhere: nothing marked, the default tempo and threshold.
 const volatile int kNoMarks[KV_PATTERN_COUNT] = {};
 const volatile int kDefaultTempoValue = KV_DEFAULT_TEMPO;
@@ -12,8 +9,7 @@ const volatile int kDefaultThresholdValue = KV_DEFAULT_THRESHOLD;
 }
 
 CVisualizer::CVisualizer()
-    : m_nPattern(-1), m_nArrange(-1), m_nBeatPeriod(428), m_nDynThreshold(KV_DEFAULT_THRESHOLD),
-      m_dwNextSwitch(0), m_pfnAnnounce(NULL), m_pOwner(NULL)
+    : m_nPattern(-1), m_pfnAnnounce(NULL), m_pOwner(NULL)
 {
     m_settings.pnMarks = kNoMarks;
     m_settings.pnStaticUser = &kDefaultTempoValue;
@@ -24,11 +20,6 @@ void CVisualizer::SetAnnounce(PatternChangedFn pfn, void* pOwner)
 {
     m_pfnAnnounce = pfn;
     m_pOwner = pOwner;
-}
-
-int CVisualizer::SaneTempo(int nBpm)
-{
-    return nBpm >= 1 ? nBpm : KV_DEFAULT_TEMPO;
 }
 
 void CVisualizer::AddBuffer(short* pSamples)
@@ -48,12 +39,12 @@ void CVisualizer::ComposeFrame(DWORD dwNow, CDC* pDC)
 
 void CVisualizer::Clear(CDC* pDC)
 {
-    pDC->FillSolidRect(&m_rcClient, m_crBack);
+    pDC->FillSolidRect(&m_canvas.m_rcClient, m_canvas.m_crBack);
 }
 
 void CVisualizer::DrawCurrentPattern(CDC* pDC)
 {
-    m_patterns.Draw(m_nPattern, *this, PatternInput(), pDC);
+    m_patterns.Draw(m_nPattern, m_canvas, PatternInput(), pDC);
 }
 
 SPatternInput CVisualizer::PatternInput() const
@@ -70,37 +61,11 @@ SPatternInput CVisualizer::PatternInput() const
     return in;
 }
 
-int CVisualizer::StaticPeriod(int nMode) const
-{
-    switch (nMode) {
-    case 5: return 1000;
-    case 6: return 5000;
-    case 7: return 10000;
-    case 8: return m_nBeatPeriod;
-    default: return 0;
-    }
-}
-
-void CVisualizer::RestartSwitchClock(DWORD dwNow)
-{
-    m_dwNextSwitch = dwNow + (DWORD)StaticPeriod(m_nArrange);
-}
-
 BOOL CVisualizer::CheckArrange(DWORD dwNow)
 {
-    BOOL bNext = FALSE;
-    int nDelta = m_analyzer.m_nDelta;
-    if (m_nArrange >= 1 && m_nArrange <= 3)
-        bNext = nDelta > kDynamicThreshold[m_nArrange];
-    else if (m_nArrange == 4)
-        bNext = nDelta > m_nDynThreshold;
-    else if (m_nArrange >= 5 && m_nArrange <= 8)
-        bNext = dwNow > m_dwNextSwitch;
-    if (!bNext)
+    if (!m_scheduler.IsDue(m_analyzer.m_nDelta, dwNow))
         return FALSE;
     NextPattern();
-    if (m_nArrange >= 5)
-        RestartSwitchClock(dwNow);
     return TRUE;
 }
 
@@ -126,7 +91,7 @@ void CVisualizer::NextPattern()
         // fewer than candidates, since the current pattern is skipped in the walk.
         BOOL bWantMarked = nMarked >= 2;
         int nCandidates = bWantMarked ? nMarked : KV_PATTERN_COUNT - 1;
-        int r = RandomBelow(nCandidates - 1);
+        int r = CPatternCanvas::RandomBelow(nCandidates - 1);
         int nWalk = 0;
         for (int i = 1; i < KV_PATTERN_COUNT; i++) {
             if (bMarked[i] != bWantMarked || i == m_nPattern)
@@ -156,30 +121,20 @@ BOOL CVisualizer::ChoosePattern(int p, DWORD dwNow)
 {
     if (p < 0 || p >= KV_PATTERN_COUNT || p == m_nPattern)
         return FALSE;
-    RestartSwitchClock(dwNow);
+    m_scheduler.Restart(dwNow);
     return SelectPattern(p);
 }
 
 void CVisualizer::ChooseArrange(int nMode, DWORD dwNow)
 {
     // Reloaded every time: this is how the Arrange user dialog's values reach the display.
-    m_nBeatPeriod = (int)(60000u / (unsigned)SaneTempo(*m_settings.pnStaticUser));
-    m_nDynThreshold = *m_settings.pnDynamicUser;
-    SetArrange(nMode, dwNow);
-}
-
-BOOL CVisualizer::SetArrange(int nMode, DWORD dwNow)
-{
-    if (nMode == m_nArrange)
-        return FALSE;
-    m_nArrange = nMode;
-    RestartSwitchClock(dwNow);
-    return TRUE;
+    m_scheduler.LoadUser(*m_settings.pnStaticUser, *m_settings.pnDynamicUser);
+    m_scheduler.SetMode(nMode, dwNow);
 }
 
 void CVisualizer::InitPattern()
 {
-    m_patterns.Init(m_nPattern, *this, PatternInput());
+    m_patterns.Init(m_nPattern, m_canvas, PatternInput());
 }
 
 void CVisualizer::ResetPatternParams()

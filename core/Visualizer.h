@@ -4,13 +4,13 @@
 #include "patterns/PatternSet.h"
 #include "core/MusicAnalyzer.h"
 #include "core/InputGain.h"
-#include "core/ArrangeDefaults.h"
+#include "core/ArrangeScheduler.h"
 
 // Knows no window, thread or application object: its owner gives it each frame's time and device context,
 // the settings it reads and where its announcements go. Used on one thread only (the render thread, or the
 // offline renderer's). A pattern the user chooses is started here and cleared by the owner, on its own device
 // context: a pattern's start draws nothing, so the picture is the same as clearing first.
-class CVisualizer : public CPatternCanvas
+class CVisualizer
 {
 public:
     // What the Arrange modes read of the user's settings. Each pointer is read one value at a time without a
@@ -42,30 +42,25 @@ public:
     // pattern restarts the static period; a selected one (the display's own pattern commands) does not.
     BOOL ChoosePattern(int nPattern, DWORD dwNow);
     BOOL SelectPattern(int nPattern);
-    // Reloads the user's tempo and threshold first, even for the current mode.
+    // Reloads the user's tempo and threshold first, even for the current mode. (The display's own commands
+    // set the mode alone, on m_scheduler.)
     void ChooseArrange(int nMode, DWORD dwNow);
-    // The mode alone, as the display's own commands set it.
-    BOOL SetArrange(int nMode, DWORD dwNow);
 
     // The scheduler, once a frame: TRUE when it started another pattern, which the frame then clears first.
     BOOL CheckArrange(DWORD dwNow);
     void NextPattern();
-    int StaticPeriod(int nMode) const;
-    // The tempo the scheduler may divide by: values below 1 become the default, 140.
-    static int SaneTempo(int nBpm);
 
     void InitPattern();
     void ResetPatternParams();
     SPatternInput PatternInput() const;
     void DrawCurrentPattern(CDC* pDC);
 
+    // What the patterns draw with: colours, display flags, element stores, cached pens and brushes.
+    CPatternCanvas m_canvas;
     // Selection
     int m_nPattern;
-    int m_nArrange;
-    // Scheduler
-    int m_nBeatPeriod;
-    int m_nDynThreshold;
-    DWORD m_dwNextSwitch;
+    // When the Arrange modes switch
+    CArrangeScheduler m_scheduler;
     // Every pattern's state
     CPatternSet m_patterns;
     // Sound
@@ -73,8 +68,6 @@ public:
     CMusicAnalyzer m_analyzer;
 
 private:
-    void RestartSwitchClock(DWORD dwNow);
-
     SSettings m_settings;
     PatternChangedFn m_pfnAnnounce;
     void* m_pOwner;

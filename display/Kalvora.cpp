@@ -10,9 +10,8 @@ const int kHalfWidth = 320, kHalfHeight = 240;
 }
 
 CKalvora::CKalvora()
-    : m_hAccel(NULL), m_nTapPos(0), m_evSound(FALSE, FALSE), m_nSizeMode(0), m_nMonitorIndex(0), m_rcRestore()
+    : m_hAccel(NULL), m_evSound(FALSE, FALSE), m_nSizeMode(0), m_nMonitorIndex(0), m_rcRestore()
 {
-    ZeroMemory(m_dwTap, sizeof(m_dwTap));
     m_input.SetApis(&SWaveApi::System(), &CWasapiDevice::Api());
     m_hIcon = ::LoadIconA(::GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_DISPLAY));
     // The user's marks, tempo and threshold, as the main thread keeps them.
@@ -63,7 +62,7 @@ BOOL CKalvora::CreateDisplay(const CInputName& input)
         return FALSE;
     }
     SetWindowPos(HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_SHOWWINDOW);
-    GetClientRect(&m_core.m_rcClient);
+    GetClientRect(&m_core.m_canvas.m_rcClient);
     m_core.ResetPatternParams();
     // The sensitivity the user chose, as the main thread left it before this thread started.
     m_core.m_gain.SetMode(theShared.m_nSensitivity);
@@ -107,7 +106,7 @@ BOOL CKalvora::OnEraseBkgnd(CDC* pDC)
 {
     RECT rc;
     GetClientRect(&rc);
-    pDC->FillSolidRect(&rc, m_core.m_crBack);
+    pDC->FillSolidRect(&rc, m_core.m_canvas.m_crBack);
     return TRUE;
 }
 
@@ -128,7 +127,7 @@ void CKalvora::OnGetMinMaxInfo(MINMAXINFO* pMMI)
 
 LRESULT CKalvora::OnSetBackColor(WPARAM wParam, LPARAM)
 {
-    m_core.m_crBack = (COLORREF)wParam;
+    m_core.m_canvas.m_crBack = (COLORREF)wParam;
     ClearScreen();
     return 0;
 }
@@ -156,7 +155,7 @@ void CKalvora::PlaceClientRect(RECT rc)
     if (!::AdjustWindowRectEx(&rc, GetStyle(), FALSE, GetExStyle()))
         return;
     SetWindowPos(HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_SHOWWINDOW);
-    GetClientRect(&m_core.m_rcClient);
+    GetClientRect(&m_core.m_canvas.m_rcClient);
 }
 
 void CKalvora::UseSizeMode(int nMode)

@@ -38,9 +38,6 @@ public:
     CVisualizer m_core;
     // Keyboard
     HACCEL m_hAccel;
-    // Tempo
-    DWORD m_dwTap[4];
-    int m_nTapPos;
     // Sound input
     CEvent m_evSound;
     CSoundInput m_input;

@@ -3,11 +3,6 @@
 #include "shared/SharedState.h"
 #include "res/resource.h"
 
-namespace {
-const DWORD kTapPairLimitMs = 30000;   // taps further apart than this don't make a beat
-const int kMinBeatPeriodMs = 100;
-}
-
 void CKalvora::OnControlWindow()
 {
     theShared.PostToMainThread(WMU_TOGGLE_CTRL, 0, 0);
@@ -15,7 +10,7 @@ void CKalvora::OnControlWindow()
 
 void CKalvora::OnColorCommand(UINT nID)
 {
-    m_core.StepColor(nID);
+    m_core.m_canvas.StepColor(nID);
 }
 
 void CKalvora::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
@@ -31,7 +26,7 @@ void CKalvora::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
         ClearScreen();
         return;
     case VK_HOME:
-        m_core.ToggleInvert();
+        m_core.m_canvas.ToggleInvert();
         return;
     case VK_RETURN:
         OnTap(::GetTickCount());
@@ -42,41 +37,26 @@ void CKalvora::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
     CFrameWnd::OnKeyDown(nChar, nRepCnt, nFlags);
 }
 
+// The tapped beat drives Static User at once and becomes its tempo setting.
 void CKalvora::OnTap(DWORD dwTick)
 {
-    m_dwTap[m_nTapPos] = dwTick;
-    m_nTapPos = (m_nTapPos + 1) % 4;
-    double dSum = 0.0;
-    int nCount = 0;
-    for (int i = 0; i < 4; i++) {
-        DWORD dwFirst = m_dwTap[i];
-        DWORD dwSecond = m_dwTap[(i + 1) % 4];
-        // A slot still at zero holds no tap yet (the ring starts empty).
-        if (dwFirst != 0 && dwFirst < dwSecond && dwSecond - dwFirst < kTapPairLimitMs) {
-            dSum += (double)(dwSecond - dwFirst);
-            nCount++;
-        }
-    }
-    if (nCount == 0)
-        return;
-    m_core.m_nBeatPeriod = (int)(dSum / nCount);
-    if (m_core.m_nBeatPeriod < kMinBeatPeriodMs)
-        m_core.m_nBeatPeriod = kMinBeatPeriodMs;
-    theShared.m_nStaticUser = 60000 / m_core.m_nBeatPeriod;
+    int nBpm = m_core.m_scheduler.Tap(dwTick);
+    if (nBpm > 0)
+        theShared.m_nStaticUser = nBpm;
 }
 
 void CKalvora::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
     switch (nChar) {
     case '/':
-        m_core.m_bMono = !m_core.m_bMono;
+        m_core.m_canvas.m_bMono = !m_core.m_canvas.m_bMono;
         break;
     case '\\':
-        m_core.ToggleInvert();
+        m_core.m_canvas.ToggleInvert();
         ClearScreen();
         break;
     case '^':
-        m_core.m_bDrawShapes = !m_core.m_bDrawShapes;
+        m_core.m_canvas.m_bDrawShapes = !m_core.m_canvas.m_bDrawShapes;
         break;
     default:
         break;

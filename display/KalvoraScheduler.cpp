@@ -11,7 +11,7 @@ BOOL CKalvora::RenderFrame()
     CClientDC dc(this);
     m_stats.FrameStart();
     m_core.ComposeFrame(::timeGetTime(), &dc);
-    m_stats.FrameEnd(m_core.m_nPattern, m_core.m_rcClient.right);
+    m_stats.FrameEnd(m_core.m_nPattern, m_core.m_canvas.m_rcClient.right);
     return TRUE;
 }
 
@@ -56,7 +56,7 @@ LRESULT CKalvora::OnSetArrange(WPARAM wParam, LPARAM)
 void CKalvora::OnArrangeCommand(UINT nID)
 {
     int nMode = (int)(nID - ID_ARRANGE_FIRST);
-    if (m_core.SetArrange(nMode, ::timeGetTime()))
+    if (m_core.m_scheduler.SetMode(nMode, ::timeGetTime()))
         AnnounceToMain(WMU_ARRANGE_CHANGED, (WPARAM)nMode);
 }
 

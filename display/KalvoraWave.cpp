@@ -64,7 +64,7 @@ LRESULT CKalvora::OnQueryCounts(WPARAM wParam, LPARAM)
 {
     switch (wParam) {
     case KV_COUNT_GDI_OBJECTS:
-        return CGdiObject::GetLiveCount() - m_core.m_gdi.Count();
+        return CGdiObject::GetLiveCount() - m_core.m_canvas.m_gdi.Count();
     case KV_COUNT_WAVE_BLOCKS:
         return CWaveBlockRing::GetLiveBlocks();
     case KV_COUNT_ABANDONED_BLOCKS:

@@ -24,10 +24,6 @@ CPatternCanvas::CPatternCanvas()
     memset(m_ptItem, 0, sizeof(m_ptItem));
 }
 
-CPatternCanvas::~CPatternCanvas()
-{
-}
-
 int CPatternCanvas::ClampChannel(int value)
 {
     if (value < 0)

@@ -8,13 +8,12 @@
 // Size of the shared element stores used by the pattern renderers.
 enum { KV_MAX_DRAWN = 300 };
 
-// Base of the core: the state every pattern renderer shares, and the colour commands that change it.
+// The state every pattern renderer shares, and the colour commands that change it; the core holds one.
 // Used only on the thread that draws.
 class CPatternCanvas
 {
 public:
     CPatternCanvas();
-    virtual ~CPatternCanvas();
 
     // Colour of a hue (degrees), whiteness and brightness (percent), honouring mono and invert.
     COLORREF HsvToColor(int hue, int whiteness, int brightness) const;

@@ -11,9 +11,9 @@ BOOL COfflineRenderer::Start(const CRenderOptions& opt)
 {
     if (!m_canvas.Create(opt.m_cx, opt.m_cy))
         return FALSE;
-    ::SetRect(&m_core.m_rcClient, 0, 0, opt.m_cx, opt.m_cy);
+    ::SetRect(&m_core.m_canvas.m_rcClient, 0, 0, opt.m_cx, opt.m_cy);
     m_core.SetPanelScaled(opt.m_cx != CVisualizer::NORMAL_WIDTH || opt.m_cy != CVisualizer::NORMAL_HEIGHT);
-    m_core.SetScheme(opt.m_scheme);
+    m_core.m_canvas.SetScheme(opt.m_scheme);
     m_core.m_gain.SetMode(opt.m_nGain);
     for (int i = 0; i < KV_PATTERN_COUNT; i++)
         m_nMarks[i] = opt.m_bMarked[i] ? 1 : 0;

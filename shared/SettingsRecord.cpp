@@ -1,6 +1,6 @@
 // CSettingsRecord: KALVORA.INI lookup, reading and writing, and the monitor table.
 #include "shared/SettingsRecord.h"
-#include "core/Visualizer.h"
+#include "core/ArrangeScheduler.h"
 #include "core/InputGain.h"
 #include "res/resource.h"
 #include <cstdlib>
@@ -70,7 +70,7 @@ void CSettingsRecord::ReadSettings()
     ReadFolder("Pattern17", m_strPattern17);
     ReadFolder("Pattern22", m_strPattern22);
     m_nDynamicUser = ReadInt("DynamicUser", KV_DEFAULT_THRESHOLD);
-    m_nStaticUser = CVisualizer::SaneTempo(ReadInt("StaticUser", 30));
+    m_nStaticUser = CArrangeScheduler::SaneTempo(ReadInt("StaticUser", 30));
     int nColour = ReadInt("BackScreenColor", 0);
     m_crBackScreen = (nColour >= 0 && nColour <= 0xFFFFFF) ? (COLORREF)nColour : 0;
     ReadSoundSettings();

@@ -35,7 +35,7 @@ struct ColourState {
 
 ColourState Read(const CKalvora* p)
 {
-    const CVisualizer& c = p->m_core;
+    const CPatternCanvas& c = p->m_core.m_canvas;
     return { c.m_nHue, c.m_nHueRange, c.m_nWhiteMax, c.m_nWhiteMin, c.m_nBrightMax, c.m_nBrightMin };
 }
 
@@ -113,9 +113,9 @@ TEST_F(ColourKeys, EachPlainFunctionKeyStepsItsParameterFromBothWindows)
 TEST_F(ColourKeys, KeysThatAreNoAcceleratorGoToTheDisplayAsPlainKeys)
 {
     // Home on the control window acts on the display as if pressed there: it inverts the colours.
-    ASSERT_FALSE(m_pDisplay->m_core.m_bInvert);
+    ASSERT_FALSE(m_pDisplay->m_core.m_canvas.m_bInvert);
     PressOnControl(VK_HOME);
-    EXPECT_TRUE(WaitFor([&] { return m_pDisplay->m_core.m_bInvert && m_pDisplay->m_core.m_crBack == 0xFFFFFF; }));
+    EXPECT_TRUE(WaitFor([&] { return m_pDisplay->m_core.m_canvas.m_bInvert && m_pDisplay->m_core.m_canvas.m_crBack == 0xFFFFFF; }));
 }
 
 }  // namespace

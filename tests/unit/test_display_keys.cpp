@@ -10,9 +10,6 @@
 
 namespace {
 
-// Tick counts well past the first 30 s of uptime, so the ring's initial zeros never pair up.
-const DWORD kT = 5000000;
-
 int CountPosted(UINT msg)
 {
     int n = 0;
@@ -37,12 +34,6 @@ protected:
         CountPosted(WMU_TOGGLE_CTRL);
     }
 
-    void Taps(std::initializer_list<DWORD> ticks)
-    {
-        for (DWORD t : ticks)
-            m_kv->OnTap(t);
-    }
-
     // Sends a command the way the accelerators (HIWORD 1) deliver it, through the message map.
     void Command(UINT nID)
     {
@@ -55,74 +46,23 @@ protected:
     std::unique_ptr<CKalvora> m_kv;
 };
 
-// ---- Tap tempo ------------------------------------------------------------------------------
+// ---- Tap tempo (the beat itself is the scheduler's) ------------------------------------------
 
-TEST_F(DisplayKeysTest, FirstTapChangesNothing)
+TEST_F(DisplayKeysTest, EnterTapsTheTickAndTheTappedBeatBecomesStaticUsersTempo)
 {
     theShared.m_nStaticUser = 77;
-    Taps({ kT });
-    EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 428);
-    EXPECT_EQ(theShared.m_nStaticUser, 77);
-}
-
-TEST_F(DisplayKeysTest, EvenTapsSetPeriodAndTempo)
-{
-    Taps({ kT, kT + 500 });
-    EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 500);
-    EXPECT_EQ(theShared.m_nStaticUser, 120);
-    // Around the ring and beyond: still the same beat.
-    Taps({ kT + 1000, kT + 1500, kT + 2000, kT + 2500, kT + 3000 });
-    EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 500);
-    EXPECT_EQ(theShared.m_nStaticUser, 120);
-}
-
-TEST_F(DisplayKeysTest, FastTapsClampToTheShortestPeriod)
-{
-    Taps({ kT, kT + 50, kT + 100, kT + 150 });
-    EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 100);
-    EXPECT_EQ(theShared.m_nStaticUser, 600);
-}
-
-TEST_F(DisplayKeysTest, PeriodIsTheTruncatedMeanOfCountedPairs)
-{
-    Taps({ kT, kT + 300, kT + 801 });   // pairs 300 and 501
-    EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 400);
-    EXPECT_EQ(theShared.m_nStaticUser, 150);
-}
-
-TEST_F(DisplayKeysTest, TapAfterALongPauseDoesNotPair)
-{
-    Taps({ kT, kT + 300, kT + 800 });
-    ASSERT_EQ(m_kv->m_core.m_nBeatPeriod, 400);
-    Taps({ kT + 800 + 30000 });
-    EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 400) << "only the two older pairs remain";
-    EXPECT_EQ(theShared.m_nStaticUser, 150);
-}
-
-TEST_F(DisplayKeysTest, TapJustUnderThePauseLimitStillPairs)
-{
-    Taps({ kT, kT + 300, kT + 800, kT + 800 + 29999 });
-    EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, (300 + 500 + 29999) / 3);
-    EXPECT_EQ(theShared.m_nStaticUser, 60000 / ((300 + 500 + 29999) / 3));
-}
-
-TEST_F(DisplayKeysTest, TapsAcrossTheTickWrapDoNotPair)
-{
-    theShared.m_nStaticUser = 77;
-    Taps({ 0xFFFFFF00u, 0x00000100u });
-    EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 428);
-    EXPECT_EQ(theShared.m_nStaticUser, 77);
-}
-
-TEST_F(DisplayKeysTest, EnterKeyStoresTheTickInTheNextSlot)
-{
     DWORD before = ::GetTickCount();
     LRESULT lr = -1;
     ASSERT_TRUE(m_kv->ProcessWindowMessage(NULL, WM_KEYDOWN, VK_RETURN, 1, lr));
     DWORD after = ::GetTickCount();
-    EXPECT_EQ(m_kv->m_nTapPos, 1);
-    EXPECT_GE(m_kv->m_dwTap[0], before);
-    EXPECT_LE(m_kv->m_dwTap[0], after);
+    EXPECT_EQ(theShared.m_nStaticUser, 77) << "a first tap makes no beat";
+
+    // The Enter tap fell between before and after, so the beat to a tap at before + 1000 lies between.
+    m_kv->OnTap(before + 1000);
+    int nPeriod = m_kv->m_core.m_scheduler.BeatPeriod();
+    EXPECT_GE(nPeriod, (int)(before + 1000 - after));
+    EXPECT_LE(nPeriod, 1000);
+    EXPECT_EQ(theShared.m_nStaticUser, 60000 / nPeriod);
 }
 
 // ---- Plain keys and characters --------------------------------------------------------------
@@ -131,11 +71,11 @@ TEST_F(DisplayKeysTest, HomeTwiceReturnsToABlackBackground)
 {
     m_kv->OnSetBackColor(RGB(200, 0, 0), 0);   // a screen colour other than black
     m_kv->OnKeyDown(VK_HOME, 1, 0);
-    EXPECT_TRUE(m_kv->m_core.m_bInvert);
-    EXPECT_EQ(m_kv->m_core.m_crBack, 0xFFFFFFu);
+    EXPECT_TRUE(m_kv->m_core.m_canvas.m_bInvert);
+    EXPECT_EQ(m_kv->m_core.m_canvas.m_crBack, 0xFFFFFFu);
     m_kv->OnKeyDown(VK_HOME, 1, 0);
-    EXPECT_FALSE(m_kv->m_core.m_bInvert);
-    EXPECT_EQ(m_kv->m_core.m_crBack, 0u);
+    EXPECT_FALSE(m_kv->m_core.m_canvas.m_bInvert);
+    EXPECT_EQ(m_kv->m_core.m_canvas.m_crBack, 0u);
 }
 
 TEST_F(DisplayKeysTest, EscapeShowsAHiddenControlWindowOnly)
@@ -151,81 +91,84 @@ TEST_F(DisplayKeysTest, EscapeShowsAHiddenControlWindowOnly)
 
 TEST_F(DisplayKeysTest, OtherKeysLeaveTheDisplayAlone)
 {
+    theShared.m_nStaticUser = 77;
     for (UINT vk : { (UINT)VK_SPACE, (UINT)VK_LEFT, (UINT)VK_UP, (UINT)'A', (UINT)VK_F5 }) {
         m_kv->OnKeyDown(vk, 1, 0);
-        EXPECT_FALSE(m_kv->m_core.m_bInvert) << vk;
-        EXPECT_EQ(m_kv->m_core.m_crBack, 0u) << vk;
-        EXPECT_EQ(m_kv->m_nTapPos, 0) << vk;
-        EXPECT_EQ(m_kv->m_core.m_nHue, 180) << vk;
+        EXPECT_FALSE(m_kv->m_core.m_canvas.m_bInvert) << vk;
+        EXPECT_EQ(m_kv->m_core.m_canvas.m_crBack, 0u) << vk;
+        EXPECT_EQ(m_kv->m_core.m_canvas.m_nHue, 180) << vk;
     }
     EXPECT_EQ(CountPosted(WMU_TOGGLE_CTRL), 0);
+    // Had any of them tapped, this tap would pair with it and set a tempo.
+    m_kv->OnTap(::GetTickCount() + 500);
+    EXPECT_EQ(theShared.m_nStaticUser, 77) << "only Enter taps";
 }
 
 TEST_F(DisplayKeysTest, CharactersToggleMonoInvertAndShapes)
 {
     LRESULT lr = -1;
     ASSERT_TRUE(m_kv->ProcessWindowMessage(NULL, WM_CHAR, '/', 1, lr));
-    EXPECT_TRUE(m_kv->m_core.m_bMono);
+    EXPECT_TRUE(m_kv->m_core.m_canvas.m_bMono);
     m_kv->OnChar('/', 1, 0);
-    EXPECT_FALSE(m_kv->m_core.m_bMono);
+    EXPECT_FALSE(m_kv->m_core.m_canvas.m_bMono);
 
     m_kv->OnChar('\\', 1, 0);
-    EXPECT_TRUE(m_kv->m_core.m_bInvert);
-    EXPECT_EQ(m_kv->m_core.m_crBack, 0xFFFFFFu);
+    EXPECT_TRUE(m_kv->m_core.m_canvas.m_bInvert);
+    EXPECT_EQ(m_kv->m_core.m_canvas.m_crBack, 0xFFFFFFu);
     m_kv->OnChar('\\', 1, 0);
-    EXPECT_FALSE(m_kv->m_core.m_bInvert);
-    EXPECT_EQ(m_kv->m_core.m_crBack, 0u);
+    EXPECT_FALSE(m_kv->m_core.m_canvas.m_bInvert);
+    EXPECT_EQ(m_kv->m_core.m_canvas.m_crBack, 0u);
 
-    ASSERT_TRUE(m_kv->m_core.m_bDrawShapes);
+    ASSERT_TRUE(m_kv->m_core.m_canvas.m_bDrawShapes);
     m_kv->OnChar('^', 1, 0);
-    EXPECT_FALSE(m_kv->m_core.m_bDrawShapes);
+    EXPECT_FALSE(m_kv->m_core.m_canvas.m_bDrawShapes);
     m_kv->OnChar('^', 1, 0);
-    EXPECT_TRUE(m_kv->m_core.m_bDrawShapes);
+    EXPECT_TRUE(m_kv->m_core.m_canvas.m_bDrawShapes);
 
     m_kv->OnChar('a', 1, 0);
     m_kv->OnChar('|', 1, 0);
-    EXPECT_FALSE(m_kv->m_core.m_bMono);
-    EXPECT_FALSE(m_kv->m_core.m_bInvert);
-    EXPECT_TRUE(m_kv->m_core.m_bDrawShapes);
+    EXPECT_FALSE(m_kv->m_core.m_canvas.m_bMono);
+    EXPECT_FALSE(m_kv->m_core.m_canvas.m_bInvert);
+    EXPECT_TRUE(m_kv->m_core.m_canvas.m_bDrawShapes);
 }
 
 // ---- Commands through the message map -------------------------------------------------------
 
 TEST_F(DisplayKeysTest, HueCommandsStepThroughTheMessageMap)
 {
-    ASSERT_EQ(m_kv->m_core.m_nHue, 180);
+    ASSERT_EQ(m_kv->m_core.m_canvas.m_nHue, 180);
     Command(0x804A);
-    EXPECT_EQ(m_kv->m_core.m_nHue, 181);
+    EXPECT_EQ(m_kv->m_core.m_canvas.m_nHue, 181);
     Command(0x804B);
-    EXPECT_EQ(m_kv->m_core.m_nHue, 191);
+    EXPECT_EQ(m_kv->m_core.m_canvas.m_nHue, 191);
     Command(0x804C);
-    EXPECT_EQ(m_kv->m_core.m_nHue, 190);
+    EXPECT_EQ(m_kv->m_core.m_canvas.m_nHue, 190);
     Command(0x804D);
-    EXPECT_EQ(m_kv->m_core.m_nHue, 180);
+    EXPECT_EQ(m_kv->m_core.m_canvas.m_nHue, 180);
 
     // A menu-style command (HIWORD 0) reaches the same handler.
     LRESULT lr = -1;
     ASSERT_TRUE(m_kv->ProcessWindowMessage(NULL, WM_COMMAND, MAKEWPARAM(0x804E, 0), 0, lr));
-    EXPECT_EQ(m_kv->m_core.m_nHueRange, 6);
+    EXPECT_EQ(m_kv->m_core.m_canvas.m_nHueRange, 6);
 }
 
 TEST_F(DisplayKeysTest, HueWrapsPastItsTop)
 {
-    m_kv->m_core.m_nHue = 32767;
+    m_kv->m_core.m_canvas.m_nHue = 32767;
     Command(0x804A);
-    EXPECT_EQ(m_kv->m_core.m_nHue, 1);
+    EXPECT_EQ(m_kv->m_core.m_canvas.m_nHue, 1);
 }
 
 TEST_F(DisplayKeysTest, WhitenessMaximumCannotFallBelowTheMinimum)
 {
-    ASSERT_EQ(m_kv->m_core.m_nWhiteMax, 5);
-    ASSERT_EQ(m_kv->m_core.m_nWhiteMin, 0);
+    ASSERT_EQ(m_kv->m_core.m_canvas.m_nWhiteMax, 5);
+    ASSERT_EQ(m_kv->m_core.m_canvas.m_nWhiteMin, 0);
     Command(0x8049);   // Shift+Ctrl+F7
-    EXPECT_EQ(m_kv->m_core.m_nWhiteMax, 0);
-    EXPECT_EQ(m_kv->m_core.m_nWhiteRange, 1);
+    EXPECT_EQ(m_kv->m_core.m_canvas.m_nWhiteMax, 0);
+    EXPECT_EQ(m_kv->m_core.m_canvas.m_nWhiteRange, 1);
     Command(0x8047);   // Ctrl+F7
-    EXPECT_EQ(m_kv->m_core.m_nWhiteMax, 10);
-    EXPECT_EQ(m_kv->m_core.m_nWhiteRange, 10);
+    EXPECT_EQ(m_kv->m_core.m_canvas.m_nWhiteMax, 10);
+    EXPECT_EQ(m_kv->m_core.m_canvas.m_nWhiteRange, 10);
 }
 
 TEST_F(DisplayKeysTest, ControlWindowCommandAsksTheMainThread)

@@ -30,7 +30,7 @@ TEST(PatternResources, AThousandFramesOfEachPatternLeaveGdiAsTheyFoundIt)
     DibSurface surface(640, 480);
     ASSERT_TRUE(surface.Ok());
     std::unique_ptr<CVisualizer> display(new CVisualizer);
-    ::SetRect(&display->m_rcClient, 0, 0, 640, 480);
+    ::SetRect(&display->m_canvas.m_rcClient, 0, 0, 640, 480);
     const HDC hdc = surface.DC()->GetSafeHdc();
     const HGDIOBJ hPen = ::GetCurrentObject(hdc, OBJ_PEN);
     const HGDIOBJ hBrush = ::GetCurrentObject(hdc, OBJ_BRUSH);
@@ -40,18 +40,18 @@ TEST(PatternResources, AThousandFramesOfEachPatternLeaveGdiAsTheyFoundIt)
         SCOPED_TRACE(::testing::Message() << "pattern " << p);
         display->m_nPattern = p;
         display->InitPattern();
-        surface.Fill(display->m_crBack);   // as a pattern change clears the screen
+        surface.Fill(display->m_canvas.m_crBack);   // as a pattern change clears the screen
         const LONG nLive = CGdiObject::GetLiveCount();
         int nShown = 0;
         for (int f = 0; f < 1000; f++) {
             display->m_analyzer.AddSample(MusicSample(f, lcg));
             display->DrawCurrentPattern(surface.DC());
             if (f % 8 == 0 && nShown == 0)   // on a beat, until something has been seen
-                nShown = surface.CountOther(display->m_crBack);
+                nShown = surface.CountOther(display->m_canvas.m_crBack);
         }
         // Only the pens and brushes the canvas keeps for the next frame remain, no more than it may keep.
-        EXPECT_LE(display->m_gdi.Count(), CGdiCache::CAPACITY + 2);
-        EXPECT_EQ(CGdiObject::GetLiveCount() - display->m_gdi.Count(), nLive);
+        EXPECT_LE(display->m_canvas.m_gdi.Count(), CGdiCache::CAPACITY + 2);
+        EXPECT_EQ(CGdiObject::GetLiveCount() - display->m_canvas.m_gdi.Count(), nLive);
         EXPECT_EQ(::GetCurrentObject(hdc, OBJ_PEN), hPen);
         EXPECT_EQ(::GetCurrentObject(hdc, OBJ_BRUSH), hBrush);
         // A renderer that draws nothing would pass the checks above.

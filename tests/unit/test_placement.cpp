@@ -79,7 +79,7 @@ protected:
         return Rect{ tl.x, tl.y, br.x, br.y };
     }
 
-    Rect Client() const { return R(m_pDisplay->m_core.m_rcClient); }
+    Rect Client() const { return R(m_pDisplay->m_core.m_canvas.m_rcClient); }
 
     void Command(UINT nID) { ::SendMessageA(m_hWnd, WM_COMMAND, nID, 0); }
 

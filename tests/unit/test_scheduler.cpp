@@ -51,18 +51,16 @@ protected:
             theShared.m_nPatternEnable[p] = 1;
     }
 
-    // One frame's Arrange check; returns how many pattern switches it announced.
-    size_t Check(DWORD dwNow)
+    // The Arrange mode set (or kept) with its static period ending at dwSwitch.
+    void SetModeEndingAt(int nMode, DWORD dwSwitch)
     {
-        m_kv->m_core.CheckArrange(dwNow);
-        return TakePosted(WMU_PATTERN_CHANGED).size();
+        CArrangeScheduler& s = m_kv->m_core.m_scheduler;
+        DWORD dwStart = dwSwitch - (DWORD)s.StaticPeriod(nMode);
+        s.SetMode(nMode, dwStart);
+        s.Restart(dwStart);
     }
 
-    size_t CheckWithDelta(short nDelta)
-    {
-        m_kv->m_core.m_analyzer.m_nDelta = nDelta;
-        return Check(0);
-    }
+    const CArrangeScheduler& Scheduler() const { return m_kv->m_core.m_scheduler; }
 
     AppStateGuard m_appState;
     std::unique_ptr<CKalvora> m_kv;
@@ -206,102 +204,23 @@ TEST_F(SchedulerTest, SwitchesWhileTheOnlyMarkComesAndGoesFollowOneRuleOrTheOthe
     EXPECT_EQ(nWrong, 0) << "switches to no rule's pattern, the last to " << nLastWrong;
 }
 
-// ---- CheckArrange: when a frame switches ----------------------------------------------------
-
-TEST_F(SchedulerTest, DynamicPresetsSwitchOnlyAboveTheirThresholds)
-{
-    const struct { int mode; short threshold; } presets[] = { { 1, 200 }, { 2, 150 }, { 3, 100 } };
-    for (const auto& preset : presets) {
-        m_kv->m_core.m_nArrange = preset.mode;
-        m_kv->m_core.m_nPattern = 5;
-        EXPECT_EQ(CheckWithDelta(preset.threshold), 0u) << "mode " << preset.mode;
-        EXPECT_EQ(m_kv->m_core.m_nPattern, 5);
-        EXPECT_EQ(CheckWithDelta(preset.threshold + 1), 1u) << "mode " << preset.mode;
-        // No hold-off: the next sharp frame switches again.
-        EXPECT_EQ(CheckWithDelta(255), 1u) << "mode " << preset.mode;
-    }
-}
-
-TEST_F(SchedulerTest, DynamicUserComparesSignedAgainstItsThreshold)
-{
-    m_kv->m_core.m_nArrange = 4;
-    m_kv->m_core.m_nDynThreshold = 0;
-    EXPECT_EQ(CheckWithDelta(0), 0u);
-    EXPECT_EQ(CheckWithDelta(1), 1u);
-    EXPECT_EQ(CheckWithDelta(-1), 0u);
-
-    m_kv->m_core.m_nDynThreshold = -5;
-    EXPECT_EQ(CheckWithDelta(-5), 0u);
-    EXPECT_EQ(CheckWithDelta(-4), 1u);
-
-    m_kv->m_core.m_nDynThreshold = 250;
-    EXPECT_EQ(CheckWithDelta(250), 0u);
-    EXPECT_EQ(CheckWithDelta(251), 1u);
-}
-
-TEST_F(SchedulerTest, NoneAndUnknownModesNeverSwitch)
-{
-    for (int mode : { -1, 0, 9, 100 }) {
-        m_kv->m_core.m_nArrange = mode;
-        m_kv->m_core.m_dwNextSwitch = 10;
-        m_kv->m_core.m_analyzer.m_nDelta = 255;
-        EXPECT_EQ(Check(0x7FFFFFFF), 0u) << "mode " << mode;
-        EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 10u);
-    }
-}
-
-TEST_F(SchedulerTest, StaticModesSwitchAfterTheMomentAndCountFromTheFrame)
-{
-    m_kv->m_core.m_nBeatPeriod = 333;
-    const struct { int mode; DWORD period; } modes[] = {
-        { 5, 1000 }, { 6, 5000 }, { 7, 10000 }, { 8, 333 },
-    };
-    for (const auto& m : modes) {
-        m_kv->m_core.m_nArrange = m.mode;
-        m_kv->m_core.m_nPattern = 5;
-        m_kv->m_core.m_dwNextSwitch = 100000;
-        m_kv->m_core.m_analyzer.m_nDelta = 255;   // the delta plays no part here
-        EXPECT_EQ(Check(99000), 0u) << "mode " << m.mode;
-        EXPECT_EQ(Check(100000), 0u) << "mode " << m.mode;
-        EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 100000u);
-        EXPECT_EQ(Check(100018), 1u) << "mode " << m.mode;
-        EXPECT_NE(m_kv->m_core.m_nPattern, 5);
-        EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 100018u + m.period) << "mode " << m.mode;
-        EXPECT_EQ(Check(100018 + m.period), 0u) << "mode " << m.mode;
-        EXPECT_EQ(Check(100019 + m.period), 1u) << "mode " << m.mode;
-    }
-}
-
-TEST_F(SchedulerTest, StaticComparisonIsUnsignedAcrossTheClockWrap)
-{
-    m_kv->m_core.m_nArrange = 5;
-    m_kv->m_core.m_dwNextSwitch = 0xFFFFFF00u;
-    EXPECT_EQ(Check(50), 0u);
-    EXPECT_EQ(Check(0x7FFFFFFFu), 0u);
-    EXPECT_EQ(Check(0xFFFFFF00u), 0u);
-    EXPECT_EQ(Check(0xFFFFFF01u), 1u);
-    EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 0xFFFFFF01u + 1000u);   // wraps to a small value
-    EXPECT_EQ(Check(0xFFFFFF80u), 1u);
-}
-
 // ---- Requests from the control window and the display's own commands -----------------------
 
 TEST_F(SchedulerTest, SetArrangeReloadsUserValuesEvenForTheSameMode)
 {
+    // Each row's beat differs from the row before (and the first from the default 428), so a reload shows.
     const struct { int bpm; int period; } tempos[] = {
-        { 300, 200 }, { 1, 60000 }, { 140, 428 }, { 7, 8571 }, { 0, 428 }, { -20, 428 },
+        { 300, 200 }, { 140, 428 }, { 7, 8571 }, { 0, 428 }, { 1, 60000 }, { -20, 428 },
     };
-    m_kv->m_core.m_nArrange = 8;
-    m_kv->m_core.m_dwNextSwitch = 4242;
+    SetModeEndingAt(8, 4242);
     for (const auto& t : tempos) {
         theShared.m_nStaticUser = t.bpm;
         theShared.m_nDynamicUser = t.bpm + 1000;
-        m_kv->m_core.m_nBeatPeriod = -1;
         EXPECT_EQ(m_kv->OnSetArrange(8, 0), 0);
-        EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, t.period) << "bpm " << t.bpm;
-        EXPECT_EQ(m_kv->m_core.m_nDynThreshold, t.bpm + 1000);
-        EXPECT_EQ(m_kv->m_core.m_nArrange, 8);
-        EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 4242u) << "an unchanged mode keeps its moment";
+        EXPECT_EQ(Scheduler().BeatPeriod(), t.period) << "bpm " << t.bpm;
+        EXPECT_EQ(Scheduler().Threshold(), t.bpm + 1000);
+        EXPECT_EQ(Scheduler().Mode(), 8);
+        EXPECT_EQ(Scheduler().NextSwitch(), 4242u) << "an unchanged mode keeps its moment";
     }
     EXPECT_TRUE(TakePosted(WMU_ARRANGE_CHANGED).empty()) << "requests are not announced back";
 }
@@ -312,41 +231,40 @@ TEST_F(SchedulerTest, SetArrangeStartsTheNewModesPeriodWithTheReloadedTempo)
     DWORD before = ::timeGetTime();
     m_kv->OnSetArrange(8, 0);
     DWORD after = ::timeGetTime();
-    EXPECT_EQ(m_kv->m_core.m_nArrange, 8);
-    EXPECT_GE(m_kv->m_core.m_dwNextSwitch, before + 200);
-    EXPECT_LE(m_kv->m_core.m_dwNextSwitch, after + 200);
+    EXPECT_EQ(Scheduler().Mode(), 8);
+    EXPECT_GE(Scheduler().NextSwitch(), before + 200);
+    EXPECT_LE(Scheduler().NextSwitch(), after + 200);
 
     before = ::timeGetTime();
     m_kv->OnSetArrange(2, 0);
     after = ::timeGetTime();
-    EXPECT_EQ(m_kv->m_core.m_nArrange, 2);
-    EXPECT_GE(m_kv->m_core.m_dwNextSwitch, before);
-    EXPECT_LE(m_kv->m_core.m_dwNextSwitch, after);
+    EXPECT_EQ(Scheduler().Mode(), 2);
+    EXPECT_GE(Scheduler().NextSwitch(), before);
+    EXPECT_LE(Scheduler().NextSwitch(), after);
     EXPECT_TRUE(TakePosted(WMU_ARRANGE_CHANGED).empty());
 }
 
 TEST_F(SchedulerTest, SelectPatternIgnoresOutOfRangeAndCurrentPatterns)
 {
-    m_kv->m_core.m_nArrange = 7;
     m_kv->m_core.m_nPattern = 4;
-    m_kv->m_core.m_dwNextSwitch = 4242;
+    SetModeEndingAt(7, 4242);
     for (WPARAM p : { (WPARAM)17, (WPARAM)100, (WPARAM)-1, (WPARAM)4 }) {
         EXPECT_EQ(m_kv->OnSelectPattern(p, 0), 0);
         EXPECT_EQ(m_kv->m_core.m_nPattern, 4) << "request " << (int)p;
-        EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 4242u) << "request " << (int)p;
+        EXPECT_EQ(Scheduler().NextSwitch(), 4242u) << "request " << (int)p;
     }
 }
 
 TEST_F(SchedulerTest, SelectPatternRestartsTheStaticPeriodSilently)
 {
-    m_kv->m_core.m_nArrange = 7;
+    m_kv->m_core.m_scheduler.SetMode(7, 0);
     m_kv->m_core.m_nPattern = 4;
     DWORD before = ::timeGetTime();
     m_kv->OnSelectPattern(16, 0);
     DWORD after = ::timeGetTime();
     EXPECT_EQ(m_kv->m_core.m_nPattern, 16);
-    EXPECT_GE(m_kv->m_core.m_dwNextSwitch, before + 10000);
-    EXPECT_LE(m_kv->m_core.m_dwNextSwitch, after + 10000);
+    EXPECT_GE(Scheduler().NextSwitch(), before + 10000);
+    EXPECT_LE(Scheduler().NextSwitch(), after + 10000);
     EXPECT_TRUE(TakePosted(WMU_PATTERN_CHANGED).empty()) << "requests are not announced back";
 }
 
@@ -362,13 +280,12 @@ TEST_F(SchedulerTest, SelectingPatternZeroStartsItsGraphColumn)
 
 TEST_F(SchedulerTest, PatternCommandAnnouncesAndKeepsThePeriod)
 {
-    m_kv->m_core.m_nArrange = 6;
     m_kv->m_core.m_nPattern = 1;
-    m_kv->m_core.m_dwNextSwitch = 4242;
+    SetModeEndingAt(6, 4242);
     LRESULT lr = -1;
     ASSERT_TRUE(m_kv->ProcessWindowMessage(NULL, WM_COMMAND, MAKEWPARAM(ID_PATTERN_FIRST + 12, 1), 0, lr));
     EXPECT_EQ(m_kv->m_core.m_nPattern, 12);
-    EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 4242u);
+    EXPECT_EQ(Scheduler().NextSwitch(), 4242u);
     EXPECT_EQ(TakePosted(WMU_PATTERN_CHANGED), std::vector<WPARAM>(1, 12));
 
     m_kv->OnPatternCommand(ID_PATTERN_FIRST + 16);
@@ -385,31 +302,30 @@ TEST_F(SchedulerTest, ArrangeCommandAnnouncesAndUsesThePeriodInPlace)
 {
     theShared.m_nStaticUser = 300;   // would give 200 if it were reloaded
     theShared.m_nDynamicUser = 77;
-    m_kv->m_core.m_nBeatPeriod = 250;
-    m_kv->m_core.m_nDynThreshold = 90;
-    m_kv->m_core.m_nArrange = 0;
+    m_kv->m_core.m_scheduler.LoadUser(240, 90);   // a beat of 60000 / 240 = 250 ms
+    m_kv->m_core.m_scheduler.SetMode(0, 0);
     LRESULT lr = -1;
     DWORD before = ::timeGetTime();
     ASSERT_TRUE(m_kv->ProcessWindowMessage(NULL, WM_COMMAND, MAKEWPARAM(ID_ARRANGE_FIRST + 8, 1), 0, lr));
     DWORD after = ::timeGetTime();
-    EXPECT_EQ(m_kv->m_core.m_nArrange, 8);
-    EXPECT_EQ(m_kv->m_core.m_nBeatPeriod, 250);
-    EXPECT_EQ(m_kv->m_core.m_nDynThreshold, 90);
-    EXPECT_GE(m_kv->m_core.m_dwNextSwitch, before + 250);
-    EXPECT_LE(m_kv->m_core.m_dwNextSwitch, after + 250);
+    EXPECT_EQ(Scheduler().Mode(), 8);
+    EXPECT_EQ(Scheduler().BeatPeriod(), 250);
+    EXPECT_EQ(Scheduler().Threshold(), 90);
+    EXPECT_GE(Scheduler().NextSwitch(), before + 250);
+    EXPECT_LE(Scheduler().NextSwitch(), after + 250);
     EXPECT_EQ(TakePosted(WMU_ARRANGE_CHANGED), std::vector<WPARAM>(1, 8));
 
-    m_kv->m_core.m_dwNextSwitch = 4242;
+    SetModeEndingAt(8, 4242);
     m_kv->OnArrangeCommand(ID_ARRANGE_FIRST + 8);   // already set
-    EXPECT_EQ(m_kv->m_core.m_dwNextSwitch, 4242u);
+    EXPECT_EQ(Scheduler().NextSwitch(), 4242u);
     EXPECT_TRUE(TakePosted(WMU_ARRANGE_CHANGED).empty());
 
     before = ::timeGetTime();
     m_kv->OnArrangeCommand(ID_ARRANGE_FIRST + 5);
     after = ::timeGetTime();
-    EXPECT_EQ(m_kv->m_core.m_nArrange, 5);
-    EXPECT_GE(m_kv->m_core.m_dwNextSwitch, before + 1000);
-    EXPECT_LE(m_kv->m_core.m_dwNextSwitch, after + 1000);
+    EXPECT_EQ(Scheduler().Mode(), 5);
+    EXPECT_GE(Scheduler().NextSwitch(), before + 1000);
+    EXPECT_LE(Scheduler().NextSwitch(), after + 1000);
     EXPECT_EQ(TakePosted(WMU_ARRANGE_CHANGED), std::vector<WPARAM>(1, 5));
 }
 
@@ -438,14 +354,14 @@ TEST(VisualizerCore, ArrangeModesReadTheOwnersSettingsAndAnnounceThroughItsCallb
     core.m_nPattern = 3;
 
     core.ChooseArrange(8, 1000);
-    EXPECT_EQ(core.m_nBeatPeriod, 200);          // 60000 / 300 bpm
-    EXPECT_EQ(core.m_nDynThreshold, 17);
-    EXPECT_EQ(core.m_dwNextSwitch, 1200u);       // 1000 + 200
+    EXPECT_EQ(core.m_scheduler.BeatPeriod(), 200);          // 60000 / 300 bpm
+    EXPECT_EQ(core.m_scheduler.Threshold(), 17);
+    EXPECT_EQ(core.m_scheduler.NextSwitch(), 1200u);       // 1000 + 200
     core.CheckArrange(1200);               // not yet: the moment must be passed
     EXPECT_TRUE(announced.calls.empty());
     core.CheckArrange(1201);
     EXPECT_EQ(core.m_nPattern, 9);               // the only marked pattern
-    EXPECT_EQ(core.m_dwNextSwitch, 1401u);       // 1201 + 200
+    EXPECT_EQ(core.m_scheduler.NextSwitch(), 1401u);       // 1201 + 200
     ASSERT_EQ(announced.calls.size(), 1u);
     EXPECT_EQ(announced.calls[0], 9);
 
@@ -453,8 +369,8 @@ TEST(VisualizerCore, ArrangeModesReadTheOwnersSettingsAndAnnounceThroughItsCallb
     nStaticUser = 0;   // below 1: the default tempo, 140 bpm, a beat of 60000 / 140 = 428 ms
     nDynamicUser = 250;
     core.ChooseArrange(4, 0);
-    EXPECT_EQ(core.m_nBeatPeriod, 428);
-    EXPECT_EQ(core.m_nDynThreshold, 250);
+    EXPECT_EQ(core.m_scheduler.BeatPeriod(), 428);
+    EXPECT_EQ(core.m_scheduler.Threshold(), 250);
 }
 
 TEST(VisualizerCore, AChosenPatternAsksTheOwnerToClearAndTouchesNoPicture)
@@ -463,8 +379,8 @@ TEST(VisualizerCore, AChosenPatternAsksTheOwnerToClearAndTouchesNoPicture)
     ASSERT_TRUE(surface.Ok());
     surface.Fill(RGB(255, 0, 255));
     CVisualizer core;
-    ::SetRect(&core.m_rcClient, 0, 0, 64, 48);
-    core.m_crBack = RGB(0, 0, 64);
+    ::SetRect(&core.m_canvas.m_rcClient, 0, 0, 64, 48);
+    core.m_canvas.m_crBack = RGB(0, 0, 64);
     core.m_nPattern = 1;
     const struct { int nPattern; BOOL bClear; int nAfter; } cases[] = {
         { 2, TRUE, 2 },                       // a change: the owner clears
