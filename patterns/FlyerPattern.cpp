@@ -6,6 +6,7 @@ const int kLaunchJump = 30;   // a delta above the near delta by more than this 
 const int kMargin = 50;       // flyers this far beyond an edge are still kept
 const int kDashLength = 20;   // a dash is this many times its speed long and flies twice as fast
 const int kReach = 2;         // whatever a flyer paints, drawn or erased, lies this close around its rectangle
+const int kErasePen = 2;      // a disc is erased with a pen this wide, so that no rim of it is left behind
 
 // Whether a previous rectangle was emptied at launch: a real flyer is never all zeros.
 BOOL IsEmptied(const RECT& rc)
@@ -108,16 +109,20 @@ void CFlyerPattern::MakeRoom(CPatternCanvas& cv, CHeldSelection& sel, int n)
 void CFlyerPattern::Erase(const SFlyerSlot& f, const RECT& rc, CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC)
 {
     CGdiObject* pBrush = cv.m_gdi.EraseBrush(cv.m_crBack);
+    if (pBrush == NULL)
+        return;
     if (f.nKind == KIND_DASH) {
-        if (pBrush) {
-            sel.UseBrush(pBrush);
-            Fill(pDC, DashErased(rc));
-        }
+        sel.UseBrush(pBrush);
+        Fill(pDC, DashErased(rc));
         return;
     }
+    // The wide outline is what costs: the pixels it and the fill paint are learned once per size and filled.
+    CEllipseShape* pShape = cv.m_gdi.EllipseShape(rc.right - rc.left, rc.bottom - rc.top, kErasePen);
+    if (pShape && pShape->Fill(pDC, rc, pBrush))
+        return;
     MakeRoom(cv, sel, 1);
-    CGdiObject* pPen = cv.m_gdi.Pen(PS_SOLID, 2, cv.m_crBack);
-    if (pPen && pBrush) {
+    CGdiObject* pPen = cv.m_gdi.Pen(PS_SOLID, kErasePen, cv.m_crBack);
+    if (pPen) {
         sel.UsePen(pPen);
         sel.UseBrush(pBrush);
         pDC->Ellipse(&rc);

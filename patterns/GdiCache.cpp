@@ -82,6 +82,16 @@ CGdiObject* CGdiCache::NullPen(COLORREF crBack)
     return m_penNull.m_hObject ? &m_penNull : NULL;
 }
 
+CEllipseShape* CGdiCache::EllipseShape(int cx, int cy, int nPenWidth)
+{
+    for (int i = 0; i < m_nShapes; i++)
+        if (m_shape[i].Is(cx, cy, nPenWidth))
+            return &m_shape[i];
+    if (m_nShapes == SHAPES || !m_shape[m_nShapes].Learn(cx, cy, nPenWidth))
+        return NULL;
+    return &m_shape[m_nShapes++];
+}
+
 void CGdiCache::Reserve(int n)
 {
     MakeRoom(n);
@@ -120,9 +130,12 @@ void CGdiCache::Release()
     ReleaseElements();
     m_brushErase.DeleteObject();
     m_penNull.DeleteObject();
+    for (int i = 0; i < m_nShapes; i++)
+        m_shape[i].Release();
+    m_nShapes = 0;
 }
 
 int CGdiCache::Count() const
 {
-    return m_nCount + (m_brushErase.m_hObject != NULL) + (m_penNull.m_hObject != NULL);
+    return m_nCount + (m_brushErase.m_hObject != NULL) + (m_penNull.m_hObject != NULL) + m_nShapes;
 }

@@ -1,6 +1,7 @@
 // CGdiCache: the pens and brushes of the pattern frames, kept from frame to frame instead of made anew.
 #pragma once
 #include <afx.h>
+#include "patterns/EllipseShape.h"
 
 // Owned by the canvas and used only on the render thread. A frame asks for a colour's brush or pen and gets
 // the same object as before; the cache holds at most CAPACITY objects. When it is full it deletes those no frame
@@ -11,6 +12,7 @@ class CGdiCache
 {
 public:
     enum { CAPACITY = 256 };   // above the 201 of a full frame of pattern 16: a pen and a brush per disc, its erase pen
+    enum { SHAPES = 64 };      // the sizes of pattern 16's discs, 5 to 55 pixels
 
     CGdiCache() = default;
     ~CGdiCache() { Release(); }
@@ -23,6 +25,10 @@ public:
     // that emptying the cache never deletes them while selected.
     CGdiObject* EraseBrush(COLORREF crBack);
     CGdiObject* NullPen(COLORREF crBack);
+    // The learned pixels of an Ellipse of a cx by cy box and a solid pen nPenWidth wide; NULL when SHAPES are
+    // learned already (or it can't be learned), and the caller draws the Ellipse itself. Kept apart, like the
+    // erase brush, until the cache is released.
+    CEllipseShape* EllipseShape(int cx, int cy, int nPenWidth);
     // Makes room for n more objects before they are asked for together, so that the second request
     // can't empty the table and delete the first.
     void Reserve(int n);
@@ -58,4 +64,6 @@ private:
     COLORREF m_crErase = 0;
     CPen m_penNull;
     COLORREF m_crNullPen = 0;
+    CEllipseShape m_shape[SHAPES];
+    int m_nShapes = 0;
 };

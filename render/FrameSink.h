@@ -2,7 +2,7 @@
 #pragma once
 #include <afx.h>
 #include <stdio.h>
-#include "core/DibCanvas.h"
+#include "patterns/DibCanvas.h"
 #include "render/RenderOptions.h"
 
 class CFrameSink

@@ -2,7 +2,7 @@
 #pragma once
 #include <afx.h>
 #include "core/Visualizer.h"
-#include "core/DibCanvas.h"
+#include "patterns/DibCanvas.h"
 #include "render/RenderOptions.h"
 
 // Each block of 200 samples gives its sample 99 to the analyser, as capture does, and one frame is composed

@@ -40,6 +40,7 @@ public:
     BOOL Ellipse(int l, int t, int r, int b) { return ::Ellipse(m_hDC, l, t, r, b); }
     BOOL MoveTo(int x, int y) { return ::MoveToEx(m_hDC, x, y, NULL); }
     BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
+    BOOL FillRgn(HRGN hRgn, CGdiObject* pBrush) { return ::FillRgn(m_hDC, hRgn, (HBRUSH)pBrush->m_hObject); }
     BOOL PatBlt(int x, int y, int nWidth, int nHeight, DWORD dwRop) { return ::PatBlt(m_hDC, x, y, nWidth, nHeight, dwRop); }
     COLORREF SetPixel(int x, int y, COLORREF cr) { return ::SetPixel(m_hDC, x, y, cr); }
     BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrc, int xSrc, int ySrc, DWORD dwRop)

@@ -12,5 +12,6 @@
 #include "Brush.h"
 #include "Font.h"
 #include "Bitmap.h"
+#include "Rgn.h"
 #include "DC.h"
 #include "SelectGuard.h"

@@ -50,7 +50,7 @@ TEST(PatternResources, AThousandFramesOfEachPatternLeaveGdiAsTheyFoundIt)
                 nShown = surface.CountOther(display->m_canvas.m_crBack);
         }
         // Only the pens and brushes the canvas keeps for the next frame remain, no more than it may keep.
-        EXPECT_LE(display->m_canvas.m_gdi.Count(), CGdiCache::CAPACITY + 2);
+        EXPECT_LE(display->m_canvas.m_gdi.Count(), CGdiCache::CAPACITY + 2 + CGdiCache::SHAPES);
         EXPECT_EQ(CGdiObject::GetLiveCount() - display->m_canvas.m_gdi.Count(), nLive);
         EXPECT_EQ(::GetCurrentObject(hdc, OBJ_PEN), hPen);
         EXPECT_EQ(::GetCurrentObject(hdc, OBJ_BRUSH), hBrush);

@@ -1,5 +1,5 @@
 // CDibCanvas: creation and release of the off-screen picture.
-#include "core/DibCanvas.h"
+#include "patterns/DibCanvas.h"
 
 
 BOOL CDibCanvas::Create(int cx, int cy)

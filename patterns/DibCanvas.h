@@ -1,4 +1,4 @@
-// CDibCanvas: a top-down 32-bit DIB section behind a memory DC, the offline renderer's picture.
+// CDibCanvas: a top-down 32-bit DIB section behind a memory DC: the offline renderer's picture, the shapes' sketch pad.
 #pragma once
 #include <afx.h>
 

@@ -1,0 +1,96 @@
+// A learned ellipse shape fills exactly the pixels GDI's own Ellipse paints, wherever the box lies; the cache
+// keeps one per size and pen, counts them, and lets them go with everything else.
+#include <gtest/gtest.h>
+#include <afxwin.h>
+#include <stdlib.h>
+#include "DibSurface.h"
+#include "patterns/GdiCache.h"
+
+namespace {
+
+const int W = 160, H = 120;
+
+int Differing(const DibSurface& a, const DibSurface& b)
+{
+    int n = 0;
+    for (int y = 0; y < H; y++)
+        for (int x = 0; x < W; x++)
+            n += a.At(x, y) != b.At(x, y);
+    return n;
+}
+
+TEST(EllipseShape, FillsWhatEllipsePaintsAtEveryPlaceEvenAcrossTheEdges)
+{
+    DibSurface byEllipse(W, H), byShape(W, H);
+    ASSERT_TRUE(byEllipse.Ok() && byShape.Ok());
+    const COLORREF crBack = RGB(10, 20, 30), crInk = RGB(200, 150, 100);
+    CBrush brush(crInk);
+    const struct { int cx, cy, pen; } shapes[] = {
+        { 5, 5, 2 }, { 6, 6, 2 }, { 17, 17, 2 }, { 55, 55, 2 }, { 30, 12, 2 }, { 9, 9, 1 }, { 40, 40, 3 },
+    };
+    srand(5);
+    for (const auto& sh : shapes) {
+        CEllipseShape shape;
+        ASSERT_TRUE(shape.Learn(sh.cx, sh.cy, sh.pen));
+        EXPECT_TRUE(shape.Is(sh.cx, sh.cy, sh.pen));
+        EXPECT_FALSE(shape.Is(sh.cx, sh.cy, sh.pen + 1));
+        CPen pen(PS_SOLID, sh.pen, crInk);
+        int nPainted = 0;
+        for (int n = 0; n < 12; n++) {
+            // Places inside, and across every edge of the surface (a flyer enters and leaves at the edges).
+            const int x = rand() % (W + 2 * sh.cx) - sh.cx;
+            const int y = rand() % (H + 2 * sh.cy) - sh.cy;
+            const RECT rc = { x, y, x + sh.cx, y + sh.cy };
+            byEllipse.Fill(crBack);
+            byShape.Fill(crBack);
+            {
+                CSelectGuard sel(byEllipse.DC(), pen, brush);
+                byEllipse.DC()->Ellipse(&rc);
+            }
+            ASSERT_TRUE(shape.Fill(byShape.DC(), rc, &brush));
+            nPainted += byEllipse.CountOther(crBack);
+            ASSERT_EQ(Differing(byShape, byEllipse), 0)
+                << sh.cx << "x" << sh.cy << " pen " << sh.pen << " at " << x << "," << y;
+        }
+        EXPECT_GT(nPainted, 0) << "no place showed any of the ellipse";
+    }
+}
+
+TEST(EllipseShape, NothingToLearnFromAnEmptyBoxOrNoPen)
+{
+    CEllipseShape shape;
+    EXPECT_FALSE(shape.Learn(0, 10, 2));
+    EXPECT_FALSE(shape.Learn(10, -1, 2));
+    EXPECT_FALSE(shape.Learn(10, 10, 0));
+    DibSurface s(8, 8);
+    CBrush brush(RGB(255, 255, 255));
+    const RECT rc = { 0, 0, 8, 8 };
+    EXPECT_FALSE(shape.Fill(s.DC(), rc, &brush)) << "an unlearned shape paints nothing";
+}
+
+TEST(EllipseShape, CacheKeepsOneShapePerSizeAndPenCountsThemAndReleasesThem)
+{
+    const LONG nLive = CGdiObject::GetLiveCount();
+    {
+        CGdiCache cache;
+        CEllipseShape* p20 = cache.EllipseShape(20, 20, 2);
+        ASSERT_NE(p20, nullptr);
+        EXPECT_EQ(cache.EllipseShape(20, 20, 2), p20);
+        EXPECT_NE(cache.EllipseShape(20, 20, 1), p20);
+        EXPECT_NE(cache.EllipseShape(21, 21, 2), p20);
+        EXPECT_EQ(cache.Count(), 3);
+        EXPECT_EQ(CGdiObject::GetLiveCount(), nLive + 3) << "a shape is one region, nothing else stays";
+        for (int n = 3; n < CGdiCache::SHAPES; n++)
+            ASSERT_NE(cache.EllipseShape(100 + n, 100 + n, 2), nullptr) << n;
+        EXPECT_EQ(cache.EllipseShape(99, 99, 2), nullptr) << "a full store learns no more: the caller draws";
+        EXPECT_NE(cache.EllipseShape(20, 20, 2), nullptr) << "what it has it still gives";
+        EXPECT_EQ(cache.Count(), (int)CGdiCache::SHAPES);
+        cache.Release();
+        EXPECT_EQ(cache.Count(), 0);
+        EXPECT_EQ(CGdiObject::GetLiveCount(), nLive);
+        EXPECT_NE(cache.EllipseShape(99, 99, 2), nullptr) << "after a release there is room again";
+    }
+    EXPECT_EQ(CGdiObject::GetLiveCount(), nLive);
+}
+
+} // namespace
