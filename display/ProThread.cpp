@@ -7,8 +7,9 @@
 #include <ctime>
 
 namespace {
-// Upper bound on one sleep; the quit event and new messages wake the loop at once anyway.
-const DWORD kIdleWaitMs = 100;
+// Upper bound on one sleep; the quit event and new messages wake the loop at once anyway, and a paused
+// display should cost next to nothing.
+const DWORD kIdleWaitMs = 1000;
 
 // A request of the main thread and the message the display takes it as.
 const AFX_RELAY kRelays[] = {

@@ -29,10 +29,7 @@ END_MESSAGE_MAP()
 BOOL CSoundInput::Create(ISoundClient* pClient)
 {
     m_pClient = pClient;
-    if (!CreateMessageOnly("KalvoraSoundInput"))
-        return FALSE;
-    SetTimer(kWatchTimer, CWaveCapture::WATCH_MS);
-    return TRUE;
+    return CreateMessageOnly("KalvoraSoundInput");
 }
 
 void CSoundInput::SetApis(const SWaveApi* pWave, const SWaveApi* pLoopback)
@@ -57,8 +54,11 @@ void CSoundInput::SetInput(const CInputName& input, DWORD dwNow)
     AnnounceErrors();
 }
 
+// The watch runs only while recording is wanted: a paused display wakes for nothing.
 BOOL CSoundInput::Start(DWORD dwNow)
 {
+    if (m_hWnd)
+        SetTimer(kWatchTimer, CWaveCapture::WATCH_MS);
     Current().SetInput(m_chosen, dwNow);
     Current().Start(m_hWnd, dwNow);
     Settle(dwNow);
@@ -68,6 +68,8 @@ BOOL CSoundInput::Start(DWORD dwNow)
 
 void CSoundInput::Stop()
 {
+    if (m_hWnd)
+        KillTimer(kWatchTimer);
     Next().Stop();
     Current().Stop();
     Current().SetInput(m_chosen, 0);
