@@ -1,4 +1,5 @@
-// Unit tests of the Arrange scheduler on its own: when each mode switches, its clock, the user's values, tap tempo.
+// Unit tests of the Arrange scheduler on its own: when each mode switches, its clock and tap tempo (the user's
+// values and mode requests are tested through the display, in test_scheduler.cpp).
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -80,38 +81,6 @@ TEST(ArrangeScheduler, StaticComparisonIsUnsignedAcrossTheClockWrap)
     for (const auto& f : frames)
         EXPECT_EQ(s.IsDue(0, f.now), f.due) << std::hex << f.now;
     EXPECT_EQ(s.NextSwitch(), 0xFFFFFF80u + 1000u);
-}
-
-TEST(ArrangeScheduler, SettingTheSameModeKeepsItsMomentAndANewOneStartsItsPeriod)
-{
-    CArrangeScheduler s;
-    EXPECT_EQ(s.Mode(), -1) << "no mode until the owner sets one";
-    EXPECT_TRUE(s.SetMode(6, 1000));
-    EXPECT_EQ(s.NextSwitch(), 6000u);
-    EXPECT_FALSE(s.SetMode(6, 3000));
-    EXPECT_EQ(s.NextSwitch(), 6000u);
-    s.Restart(3000);   // the user chose a pattern
-    EXPECT_EQ(s.NextSwitch(), 8000u);
-    EXPECT_TRUE(s.SetMode(2, 4000));
-    EXPECT_EQ(s.NextSwitch(), 4000u);
-}
-
-TEST(ArrangeScheduler, UserTempoBecomesABeatPeriodAndNonsenseTempoTheDefault)
-{
-    const struct { int bpm; int period; } tempos[] = {
-        { 300, 200 }, { 1, 60000 },
-        { 140, 428 },   // 60000 / 140 = 428.57, truncated
-        { 7, 8571 },    // 60000 / 7 = 8571.4
-        { 0, 428 }, { -20, 428 }, { -2147483647 - 1, 428 },   // below 1: the default 140
-    };
-    for (const auto& t : tempos) {
-        CArrangeScheduler s;
-        s.LoadUser(t.bpm, 33);
-        EXPECT_EQ(s.BeatPeriod(), t.period) << "bpm " << t.bpm;
-        EXPECT_EQ(s.StaticPeriod(8), t.period) << "bpm " << t.bpm;
-        EXPECT_EQ(s.Threshold(), 33);
-    }
-    EXPECT_EQ(CArrangeScheduler().BeatPeriod(), 428) << "a new scheduler beats at the default tempo";
 }
 
 TEST(ArrangeScheduler, TapsMakeTheTruncatedMeanOfPairsUnderThirtySecondsApart)

@@ -56,18 +56,6 @@ TEST(EllipseShape, FillsWhatEllipsePaintsAtEveryPlaceEvenAcrossTheEdges)
     }
 }
 
-TEST(EllipseShape, NothingToLearnFromAnEmptyBoxOrNoPen)
-{
-    CEllipseShape shape;
-    EXPECT_FALSE(shape.Learn(0, 10, 2));
-    EXPECT_FALSE(shape.Learn(10, -1, 2));
-    EXPECT_FALSE(shape.Learn(10, 10, 0));
-    DibSurface s(8, 8);
-    CBrush brush(RGB(255, 255, 255));
-    const RECT rc = { 0, 0, 8, 8 };
-    EXPECT_FALSE(shape.Fill(s.DC(), rc, &brush)) << "an unlearned shape paints nothing";
-}
-
 TEST(EllipseShape, CacheKeepsOneShapePerSizeAndPenCountsThemAndReleasesThem)
 {
     const LONG nLive = CGdiObject::GetLiveCount();
