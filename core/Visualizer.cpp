@@ -40,6 +40,7 @@ void CVisualizer::ComposeFrame(DWORD dwNow, CDC* pDC)
 void CVisualizer::Clear(CDC* pDC)
 {
     pDC->FillSolidRect(&m_canvas.m_rcClient, m_canvas.m_crBack);
+    m_canvas.m_nPaintedOver++;
 }
 
 void CVisualizer::DrawCurrentPattern(CDC* pDC)

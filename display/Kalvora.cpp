@@ -107,6 +107,7 @@ BOOL CKalvora::OnEraseBkgnd(CDC* pDC)
     RECT rc;
     GetClientRect(&rc);
     pDC->FillSolidRect(&rc, m_core.m_canvas.m_crBack);
+    m_core.m_canvas.m_nPaintedOver++;
     return TRUE;
 }
 

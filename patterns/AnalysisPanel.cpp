@@ -23,6 +23,10 @@ const PanelRow kRows[] = {
 };
 const int kRowCount = sizeof(kRows) / sizeof(kRows[0]);
 
+const int kTitleTop = 0;
+const int kLabelLeft = 10;
+const int kValueLeft = 200;     // the value column, wiped every frame
+const int kGraphTop = 210;      // the dot graph's column, wiped every frame
 const int kGraphBase = 400;
 const int kGraphFirstColumn = 20;
 const int kGraphEnd = 640;
@@ -44,6 +48,7 @@ int BaseFontIndex()
 void CAnalysisPanel::InitPattern0(CPatternCanvas&, const SPatternInput&)
 {
     m_nGraphX = kGraphFirstColumn;
+    m_labels.bValid = FALSE;
 }
 
 void CAnalysisPanel::SetPanelMapping(const CPatternCanvas& cv, CDC* pDC) const
@@ -58,12 +63,13 @@ void CAnalysisPanel::SetPanelMapping(const CPatternCanvas& cv, CDC* pDC) const
     pDC->SetViewportOrg(0, 0);
 }
 
-void CAnalysisPanel::DrawPanelRow(const CPatternCanvas& cv, CDC* pDC, int nRow, int v) const
+void CAnalysisPanel::DrawPanelRow(const CPatternCanvas& cv, CDC* pDC, int nRow, int v, BOOL bLabel) const
 {
     const PanelRow& row = kRows[nRow];
     pDC->SetTextColor(kWhite);
     pDC->SetBkColor(cv.m_crBack);
-    pDC->TextOut(10, row.y, row.pszLabel);
+    if (bLabel)
+        pDC->TextOut(kLabelLeft, row.y, row.pszLabel);
     char szValue[16];
     wsprintfA(szValue, "%d", v);
     RECT rcValue = { 200, row.y, 230, row.y + 20 };
@@ -109,7 +115,7 @@ void CAnalysisPanel::DrawPattern0(CPatternCanvas& cv, const SPatternInput& in, C
     {
         CSelectGuard font(pDC, m_fontTitle);
         pDC->SetTextColor(kWhite);
-        pDC->TextOut(10, 0, "Music analyzing");
+        pDC->TextOut(kLabelLeft, kTitleTop, "Music analyzing");
     }
 
     pDC->FillSolidRect(0, 30, 640, 1, kWhite);
@@ -117,19 +123,23 @@ void CAnalysisPanel::DrawPattern0(CPatternCanvas& cv, const SPatternInput& in, C
     if (m_fontRow.m_hObject != NULL) {
         CSelectGuard font(pDC, m_fontRow);
         pDC->SetBkMode(OPAQUE);
-        RECT rcColumn = { 200, 50, 300, 210 };
+        RECT rcColumn = { kValueLeft, kRows[0].y, 300, kGraphTop };
         pDC->FillSolidRect(&rcColumn, cv.m_crBack);
         const int nValues[kRowCount] = { (int)in.dwCount, in.nLevel, in.nDelta, (int)in.dwAvgLevel,
                                          (int)in.dwAvgDelta, in.nNearLevel, in.nNearDelta };
+        const BOOL bHolds = StampHolds(cv);
+        const int nStanding = bHolds ? m_labels.nStanding : 0;
         for (int i = 0; i < kRowCount; i++)
-            DrawPanelRow(cv, pDC, i, nValues[i]);
+            DrawPanelRow(cv, pDC, i, nValues[i], i >= nStanding);
+        if (!bHolds)
+            NoteLabels(cv, pDC);
     }
 
     int x = m_nGraphX;
     CGdiObject* pPenErase = cv.m_gdi.Pen(PS_SOLID, 0, cv.m_crBack);
     if (pPenErase) {
         CSelectGuard pen(pDC, *pPenErase);
-        pDC->MoveTo(x, 210);
+        pDC->MoveTo(x, kGraphTop);
         pDC->LineTo(x, cv.m_rcClient.bottom);
     }
 
@@ -142,4 +152,41 @@ void CAnalysisPanel::DrawPattern0(CPatternCanvas& cv, const SPatternInput& in, C
         m_nGraphX = kGraphFirstColumn;
     if (++m_nGraphX >= kGraphEnd)
         m_nGraphX = kGraphFirstColumn;
+}
+
+BOOL CAnalysisPanel::StampHolds(const CPatternCanvas& cv) const
+{
+    return m_labels.bValid && m_labels.crBack == cv.m_crBack && ::EqualRect(&m_labels.rcClient, &cv.m_rcClient) &&
+           m_labels.bScaled == m_bScaled && m_labels.nPaintedOver == cv.m_nPaintedOver;
+}
+
+// Called with the row font selected, after every label was drawn.
+void CAnalysisPanel::NoteLabels(const CPatternCanvas& cv, CDC* pDC)
+{
+    m_labels.crBack = cv.m_crBack;
+    m_labels.rcClient = cv.m_rcClient;
+    m_labels.bScaled = m_bScaled;
+    m_labels.nPaintedOver = cv.m_nPaintedOver;
+    m_labels.nStanding = LabelsClearOfRedrawing(pDC);
+    m_labels.bValid = TRUE;
+}
+
+// Every frame the title is drawn over itself and the value column and the graph are wiped: a label that
+// reaches into any of them is drawn every frame, as it always was, and so is every label below it, whose top
+// its box covers. One unit of room is kept for the rounding of a stretched panel; text that can't be measured
+// counts as reaching. Returns how many labels from the top may stand.
+int CAnalysisPanel::LabelsClearOfRedrawing(CDC* pDC)
+{
+    {
+        CSelectGuard font(pDC, m_fontTitle);
+        const SIZE sizeTitle = pDC->GetTextExtent("Music analyzing");
+        if (sizeTitle.cy <= 0 || kTitleTop + sizeTitle.cy >= kRows[0].y - 1)
+            return 0;
+    }
+    for (int i = 0; i < kRowCount; i++) {
+        const SIZE size = pDC->GetTextExtent(kRows[i].pszLabel);
+        if (size.cx <= 0 || kLabelLeft + size.cx >= kValueLeft - 1 || kRows[i].y + size.cy >= kGraphTop - 1)
+            return i;
+    }
+    return kRowCount;
 }

@@ -18,7 +18,23 @@ public:
 private:
     void SetPanelMapping(const CPatternCanvas& cv, CDC* pDC) const;
     BOOL MakePanelFonts();
-    void DrawPanelRow(const CPatternCanvas& cv, CDC* pDC, int nRow, int nValue) const;
+    void DrawPanelRow(const CPatternCanvas& cv, CDC* pDC, int nRow, int nValue, BOOL bLabel) const;
+    BOOL StampHolds(const CPatternCanvas& cv) const;
+    void NoteLabels(const CPatternCanvas& cv, CDC* pDC);
+    int LabelsClearOfRedrawing(CDC* pDC);
+
+    // The row labels never change, yet their text is most of a frame's cost on a large screen: they are
+    // drawn again only when what they were drawn under has changed or the picture was painted over, and only
+    // where nothing drawn every frame reaches into them.
+    struct SLabelStamp {
+        BOOL bValid = FALSE;
+        int nStanding = 0;   // labels from the top left alone while the stamp holds
+
+        COLORREF crBack = 0;
+        RECT rcClient = {};
+        BOOL bScaled = FALSE;
+        int nPaintedOver = 0;
+    } m_labels;
 
     // Made from the platform's stock font at the first frame and kept with the panel.
     CFont m_fontTitle;

@@ -20,6 +20,7 @@ CPatternCanvas::CPatternCanvas()
 {
     SetScheme(SColorScheme());
     memset(&m_rcClient, 0, sizeof(m_rcClient));
+    m_nPaintedOver = 0;
     memset(m_rcDrawn, 0, sizeof(m_rcDrawn));
     memset(m_ptItem, 0, sizeof(m_ptItem));
 }

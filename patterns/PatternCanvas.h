@@ -89,6 +89,9 @@ public:
     BOOL m_bDrawShapes;
 
     RECT m_rcClient;
+    // Goes up each time the whole picture is painted over from outside the patterns (a clear, or the system's
+    // repaint): a renderer that leaves alone what it drew once knows then to draw it again.
+    int m_nPaintedOver;
     RECT m_rcDrawn[KV_MAX_DRAWN];
     POINT m_ptItem[KV_MAX_DRAWN];
     // The renderers' pens and brushes, kept from frame to frame; emptied when a pattern starts.

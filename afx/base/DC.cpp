@@ -36,3 +36,11 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF cr)
     RECT rc = { x, y, x + cx, y + cy };
     FillSolidRect(&rc, cr);
 }
+
+SIZE CDC::GetTextExtent(LPCSTR psz) const
+{
+    SIZE size = { 0, 0 };
+    if (!::GetTextExtentPoint32A(m_hDC, psz, (int)strlen(psz), &size))
+        size.cx = size.cy = 0;
+    return size;
+}

@@ -33,6 +33,8 @@ public:
 
     BOOL TextOut(int x, int y, LPCSTR psz);
     int DrawText(LPCSTR psz, LPRECT pRect, UINT nFormat) { return ::DrawTextA(m_hDC, psz, -1, pRect, nFormat); }
+    // The size of a line of text in the selected font, in logical units; zero where it can't be measured.
+    SIZE GetTextExtent(LPCSTR psz) const;
     // Like the classic helper: paints through the background colour, which it leaves set to cr.
     void FillSolidRect(const RECT* pRect, COLORREF cr);
     void FillSolidRect(int x, int y, int cx, int cy, COLORREF cr);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "display/Kalvora.h"
 
@@ -132,6 +133,16 @@ protected:
         EXPECT_EQ(Pixel(400, row.y + 18), kUntouched);
     }
 
+    // White text pixels on the 20 rows of a panel row from y, x0 to x1 - 1.
+    int Ink(int x0, int x1, int y)
+    {
+        int n = 0;
+        for (int yy = y; yy < y + 20; yy++)
+            for (int x = x0; x < x1; x++)
+                n += Pixel(x, yy) == kWhite ? 1 : 0;
+        return n;
+    }
+
     int m_cx = 0, m_cy = 0;
     HDC m_hMemDC = NULL;
     HBITMAP m_hBitmap = NULL;
@@ -188,6 +199,63 @@ TEST_F(AnalysisPanel, ShorterValueClearsTheStaleBar)
     ExpectBar(kDeltaRow, 10);
     ExpectBar(kAvgLevelRow, 0);
     ExpectBar(kAvgDeltaRow, 239);
+}
+
+// Labels left standing change no pixel: frames drawn with them equal frames that draw every label every time
+// (as a picture painted over before each frame makes the panel do), at both panel sizes.
+TEST_F(AnalysisPanel, StandingLabelsLeaveTheSamePixelsAsLabelsDrawnEveryFrame)
+{
+    for (const SIZE size : { SIZE{ 640, 480 }, SIZE{ 320, 240 } }) {
+        std::vector<DWORD> pictures[2];
+        for (int nPass = 0; nPass < 2; nPass++) {
+            MakeSurface(size.cx, size.cy, size.cx != 640);
+            for (int i = 0; i < 5; i++) {
+                SetValues(40 * i, 255 - 50 * i, 7 * i, i);   // one digit: a long label shows past 200
+                m_in.dwCount = 1000 + 111 * i;
+                if (nPass == 1)
+                    m_cv->m_nPaintedOver++;
+                Draw();
+            }
+            ::GdiFlush();
+            pictures[nPass].assign(m_pBits, m_pBits + m_cx * m_cy);
+        }
+        EXPECT_TRUE(pictures[0] == pictures[1]) << size.cx << "x" << size.cy;
+    }
+}
+
+// The labels stand until the picture is painted over, the background changes or the pattern starts again.
+TEST_F(AnalysisPanel, LabelsAreDrawnAgainWhenPaintedOverRecolouredOrRestarted)
+{
+    const int kLabelRows[] = { 50, 70, 90, 110, 130, 150, 170 };
+    SetValues(100, 60, 150, 30);
+    Draw();
+    struct Step {
+        const char* what;
+        void (*change)(CPatternCanvas& cv, CAnalysisPanel& panel);
+        BOOL bDrawnAgain;
+    };
+    const Step kSteps[] = {
+        { "another frame", [](CPatternCanvas&, CAnalysisPanel&) {}, FALSE },
+        { "painted over", [](CPatternCanvas& cv, CAnalysisPanel&) { cv.m_nPaintedOver++; }, TRUE },
+        { "new background", [](CPatternCanvas& cv, CAnalysisPanel&) { cv.m_crBack = RGB(0, 0, 64); }, TRUE },
+        { "pattern started", [](CPatternCanvas& cv, CAnalysisPanel& panel) { panel.InitPattern0(cv, {}); }, TRUE },
+    };
+    for (const Step& step : kSteps) {
+        SCOPED_TRACE(step.what);
+        Fill(kUntouched);   // stands for a picture the panel no longer knows
+        step.change(*m_cv, *m_panel);
+        Draw();
+        if (step.bDrawnAgain) {
+            for (int y : kLabelRows)
+                EXPECT_GT(Ink(10, 190, y), 20) << "label at " << y;
+        } else {
+            // "Frame" and "Level", far short of the value column at 200, stand.
+            EXPECT_EQ(Ink(10, 190, 50), 0);
+            EXPECT_EQ(Ink(10, 190, 70), 0);
+        }
+        // The values are drawn every frame whatever the labels do: "100", right-aligned in 200..229.
+        EXPECT_GT(Ink(200, 230, kLevelRow.y), 10);
+    }
 }
 
 TEST_F(AnalysisPanel, GraphDotsAtTheCurrentColumnOverAnErasedColumn)
@@ -297,5 +365,35 @@ TEST(AnalysisPanelWindow, NoGdiObjectsLeakOverManyFramesOnARealWindow)
     // Without a new sound buffer no frame is drawn.
     pDisplay->RenderFrame();
     EXPECT_EQ(pDisplay->m_core.m_patterns.m_panel.m_nGraphX, 401);
+    pDisplay->DestroyWindow();
+}
+
+// The system erasing the window (an uncovered window without composition, a size change) wipes the labels; the
+// next frame draws them again.
+TEST(AnalysisPanelWindow, LabelsComeBackAfterTheSystemErasesTheWindow)
+{
+    CKalvora* pDisplay = new CKalvora;
+    ASSERT_TRUE(pDisplay->CreateDisplay());
+    pDisplay->m_core.m_nPattern = 0;
+    pDisplay->m_core.m_analyzer.m_bSilenceReset = 0;
+    const HWND hWnd = pDisplay->m_hWnd;
+    // White pixels where the "Level" label stands: x 10..189, y 70..89.
+    auto labelInk = [hWnd] {
+        HDC hdc = ::GetDC(hWnd);
+        int n = 0;
+        for (int y = 70; y < 90; y++)
+            for (int x = 10; x < 190; x++)
+                n += ::GetPixel(hdc, x, y) == RGB(255, 255, 255) ? 1 : 0;
+        ::ReleaseDC(hWnd, hdc);
+        return n;
+    };
+    pDisplay->m_evSound.SetEvent();
+    pDisplay->RenderFrame();
+    EXPECT_GT(labelInk(), 20);
+    ::RedrawWindow(hWnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW);
+    EXPECT_EQ(labelInk(), 0) << "the system's erase did not reach the window";
+    pDisplay->m_evSound.SetEvent();
+    pDisplay->RenderFrame();
+    EXPECT_GT(labelInk(), 20);
     pDisplay->DestroyWindow();
 }
