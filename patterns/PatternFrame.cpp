@@ -9,21 +9,25 @@ const double kTurn = (double)6.2831855f;
 }
 
 CPatternFrame::CPatternFrame(CDC* pDC, CPatternCanvas& cv)
-    : m_pDC(pDC), m_cache(cv.m_gdi), m_rcClient(cv.m_rcClient), m_bDrawShapes(cv.m_bDrawShapes),
-      m_pBrushErase(NULL), m_pBrushElement(NULL), m_hOldPen(NULL), m_hOldBrush(NULL), m_bReady(FALSE)
+    : m_pDC(pDC), m_rcClient(cv.m_rcClient), m_bDrawShapes(cv.m_bDrawShapes), m_crBack(cv.m_crBack),
+      m_crElement(0), m_bElement(FALSE), m_crBrush(cv.m_crBack), m_crOldBrush(CLR_INVALID), m_hOldPen(NULL),
+      m_hOldBrush(NULL), m_bReady(FALSE)
 {
-    CGdiObject* pPen = m_cache.NullPen(cv.m_crBack);
-    m_pBrushErase = m_cache.EraseBrush(cv.m_crBack);
-    if (pPen == NULL || m_pBrushErase == NULL)
+    CGdiObject* pPen = cv.m_gdi.NullPen(cv.m_crBack);
+    const HGDIOBJ hBrush = ::GetStockObject(DC_BRUSH);
+    if (pPen == NULL || hBrush == NULL)
         return;
     m_hOldPen = m_pDC->SelectObject(pPen);
-    m_hOldBrush = m_pDC->SelectObject(m_pBrushErase);
+    m_hOldBrush = m_pDC->SelectObject(hBrush);
+    m_crOldBrush = m_pDC->SetDCBrushColor(m_crBrush);
     m_bReady = TRUE;
 }
 
 CPatternFrame::~CPatternFrame()
 {
-    // The DC gets its own objects back; ours stay in the cache for the next frame.
+    // The DC gets its own objects and its brush colour back.
+    if (m_crOldBrush != CLR_INVALID)
+        m_pDC->SetDCBrushColor(m_crOldBrush);
     if (m_hOldBrush)
         m_pDC->SelectObject(m_hOldBrush);
     if (m_hOldPen)
@@ -37,33 +41,34 @@ BOOL CPatternFrame::Paints(const RECT& rc) const
            rc.bottom > m_rcClient.top && rc.top < m_rcClient.bottom;
 }
 
+void CPatternFrame::Paint(COLORREF cr, const RECT& rc)
+{
+    if (cr != m_crBrush) {
+        m_pDC->SetDCBrushColor(cr);
+        m_crBrush = cr;
+    }
+    m_pDC->Ellipse(&rc);
+}
+
 void CPatternFrame::Erase(const RECT* pRects, int nCount)
 {
     if (!m_bReady)
         return;
-    m_pDC->SelectObject(m_pBrushErase);
     for (int i = 0; i < nCount; i++)
         if (Paints(pRects[i]))
-            m_pDC->Ellipse(&pRects[i]);
-    if (m_pBrushElement)
-        m_pDC->SelectObject(m_pBrushElement);
+            Paint(m_crBack, pRects[i]);
 }
 
 void CPatternFrame::UseColor(COLORREF cr)
 {
-    if (!m_bReady)
-        return;
-    // The erase brush goes in first: a full cache may delete the element brush that was selected.
-    m_pDC->SelectObject(m_pBrushErase);
-    m_pBrushElement = m_cache.SolidBrush(cr);
-    if (m_pBrushElement)
-        m_pDC->SelectObject(m_pBrushElement);
+    m_crElement = cr;
+    m_bElement = TRUE;
 }
 
 void CPatternFrame::Draw(const RECT& rc, RECT& rcStore)
 {
-    if (m_bReady && m_bDrawShapes && m_pBrushElement && Paints(rc))
-        m_pDC->Ellipse(&rc);
+    if (m_bReady && m_bDrawShapes && m_bElement && Paints(rc))
+        Paint(m_crElement, rc);
     rcStore = rc;
 }
 

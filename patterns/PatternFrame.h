@@ -1,4 +1,4 @@
-// CPatternFrame: the shape every renderer's frame shares: null pen, erase brush, element brush, all restored at the end.
+// CPatternFrame: the shape every renderer's frame shares: null pen and the DC's own brush, both restored at the end.
 #pragma once
 #include <afx.h>
 #include "patterns/PatternCanvas.h"
@@ -29,13 +29,18 @@ public:
 
 private:
     BOOL Paints(const RECT& rc) const;
+    void Paint(COLORREF cr, const RECT& rc);
 
+    // Elements change colour as often as every disc: the DC's own brush takes a colour in one call, where a brush
+    // object per colour had to be made, selected and let go.
     CDC* m_pDC;
-    CGdiCache& m_cache;
     RECT m_rcClient;
     BOOL m_bDrawShapes;
-    CGdiObject* m_pBrushErase;
-    CGdiObject* m_pBrushElement;
+    COLORREF m_crBack;
+    COLORREF m_crElement;
+    BOOL m_bElement;       // a colour was given
+    COLORREF m_crBrush;    // the colour the DC's brush has now
+    COLORREF m_crOldBrush;
     HGDIOBJ m_hOldPen;
     HGDIOBJ m_hOldBrush;
     BOOL m_bReady;

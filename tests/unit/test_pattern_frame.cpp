@@ -126,10 +126,11 @@ TEST_F(PatternFrameTest, PerElementColoursAndInterleavedEraseKeepTheirOwnBrushes
     EXPECT_EQ(At(70, 20), RGB(0, 128, 0));
 }
 
-TEST_F(PatternFrameTest, FrameGivesBackTheDcsObjectsAndLeaksNoHandles)
+TEST_F(PatternFrameTest, FrameGivesBackTheDcsObjectsAndBrushColourAndMakesNoObjectPerColour)
 {
     HGDIOBJ hPenBefore = ::GetCurrentObject(m_hMemDC, OBJ_PEN);
     HGDIOBJ hBrushBefore = ::GetCurrentObject(m_hMemDC, OBJ_BRUSH);
+    ::SetDCBrushColor(m_hMemDC, RGB(1, 2, 3));
     LONG nLive = CGdiObject::GetLiveCount();
     RECT rcs[3] = { { 0, 0, 10, 10 }, { 20, 20, 30, 30 }, { 40, 40, 50, 50 } };
     for (int i = 0; i < 1000; i++) {
@@ -140,20 +141,21 @@ TEST_F(PatternFrameTest, FrameGivesBackTheDcsObjectsAndLeaksNoHandles)
         frame.UseColor(RGB(5, i & 0xFF, 20));
         frame.Draw(rcs[(i + 1) % 3], m_rcStore);
     }
-    // 512 colours went through the cache: it emptied itself on the way and kept the count bounded.
-    EXPECT_LE(m_canvas.m_gdi.Count(), CGdiCache::CAPACITY + 2);
+    // 512 colours were drawn: the frames kept only their null pen.
+    EXPECT_EQ(m_canvas.m_gdi.Count(), 1);
     EXPECT_EQ(CGdiObject::GetLiveCount() - m_canvas.m_gdi.Count(), nLive);
     m_canvas.m_gdi.Release();
     EXPECT_EQ(CGdiObject::GetLiveCount(), nLive);
     EXPECT_EQ(::GetCurrentObject(m_hMemDC, OBJ_PEN), hPenBefore);
     EXPECT_EQ(::GetCurrentObject(m_hMemDC, OBJ_BRUSH), hBrushBefore);
+    EXPECT_EQ(::GetDCBrushColor(m_hMemDC), RGB(1, 2, 3));
 }
 
-TEST_F(PatternFrameTest, KeptBrushesFollowTheColourAndTheBackground)
+TEST_F(PatternFrameTest, DrawingFollowsTheColourAndTheBackground)
 {
     RECT rc = { 20, 20, 80, 80 };
     CGdiObject* pRed = m_canvas.m_gdi.SolidBrush(RGB(255, 0, 0));
-    EXPECT_EQ(m_canvas.m_gdi.SolidBrush(RGB(255, 0, 0)), pRed) << "one brush per colour, kept";
+    EXPECT_EQ(m_canvas.m_gdi.SolidBrush(RGB(255, 0, 0)), pRed) << "the cache keeps one brush per colour";
     {
         CPatternFrame frame(&m_dc, Canvas(RGB(0, 0, 0)));
         frame.UseColor(RGB(255, 0, 0));
@@ -161,8 +163,8 @@ TEST_F(PatternFrameTest, KeptBrushesFollowTheColourAndTheBackground)
         frame.UseColor(RGB(0, 0, 255));
         frame.Draw(rc, m_rcStore);
     }
-    EXPECT_EQ(At(50, 50), RGB(0, 0, 255)) << "a new colour gets a brush of its own";
-    // A new background (the invert key, the colour dialog): the erase brush is made anew in that colour.
+    EXPECT_EQ(At(50, 50), RGB(0, 0, 255)) << "drawn in the colour given last";
+    // A new background (the invert key, the colour dialog): erasing follows it.
     Fill(RGB(255, 255, 255));
     {
         CPatternFrame frame(&m_dc, Canvas(RGB(0, 0, 0)));
@@ -173,7 +175,7 @@ TEST_F(PatternFrameTest, KeptBrushesFollowTheColourAndTheBackground)
         CPatternFrame frame(&m_dc, Canvas(RGB(255, 255, 255)));
         frame.Erase(rc);
     }
-    EXPECT_EQ(At(50, 50), RGB(255, 255, 255)) << "erased to the new background, not with the old black brush";
+    EXPECT_EQ(At(50, 50), RGB(255, 255, 255)) << "erased to the new background, not the old black";
 }
 
 }  // namespace
