@@ -129,27 +129,17 @@ void CFlyerPattern::Erase(const SFlyerSlot& f, const RECT& rc, CPatternCanvas& c
     }
 }
 
-// A flyer keeps one colour for its whole flight; flyers of one colour in a row share one selection.
+// A flyer keeps one colour for its whole flight, given to the DC's own pen and brush: no object per colour.
 void CFlyerPattern::DrawFlyer(const SFlyerSlot& f, CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC)
 {
     const COLORREF cr = cv.WeightedColor(f.nHue, f.nWhiteWeight, f.nBrightWeight);
+    sel.UseDCBrush(cr);
     if (f.nKind == KIND_DASH) {
-        MakeRoom(cv, sel, 1);
-        CGdiObject* pBrush = cv.m_gdi.SolidBrush(cr);
-        if (pBrush) {
-            sel.UseBrush(pBrush);
-            Fill(pDC, DashLine(f.rc));
-        }
+        Fill(pDC, DashLine(f.rc));
         return;
     }
-    MakeRoom(cv, sel, 2);
-    CGdiObject* pPen = cv.m_gdi.Pen(PS_SOLID, 1, cr);
-    CGdiObject* pBrush = cv.m_gdi.SolidBrush(cr);
-    if (pPen && pBrush) {
-        sel.UsePen(pPen);
-        sel.UseBrush(pBrush);
-        pDC->Ellipse(&f.rc);
-    }
+    sel.UseDCPen(cr);
+    pDC->Ellipse(&f.rc);
 }
 
 void CFlyerPattern::Paint(CPatternCanvas& cv, SStep* pStep, CDC* pDC)

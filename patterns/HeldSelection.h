@@ -13,15 +13,26 @@ public:
     CHeldSelection(const CHeldSelection&) = delete;
     CHeldSelection& operator=(const CHeldSelection&) = delete;
 
-    void UsePen(CGdiObject* pPen);
-    void UseBrush(CGdiObject* pBrush);
-    // The DC's own pen and brush, selected back only where something else is selected.
+    void UsePen(CGdiObject* pPen) { UsePen(pPen->m_hObject); }
+    void UseBrush(CGdiObject* pBrush) { UseBrush(pBrush->m_hObject); }
+    // The DC's own 1-pixel solid pen and solid brush in a colour: one call for a new colour, no object made.
+    void UseDCPen(COLORREF cr);
+    void UseDCBrush(COLORREF cr);
+    // The DC's own pen and brush, selected back only where something else is selected, and the colours of its
+    // DC pen and brush as they were.
     void Restore();
 
 private:
+    void UsePen(HGDIOBJ hPen);
+    void UseBrush(HGDIOBJ hBrush);
+
     CDC* m_pDC;
     HGDIOBJ m_hOwnPen;
     HGDIOBJ m_hOwnBrush;
     HGDIOBJ m_hPen;     // what is selected now
     HGDIOBJ m_hBrush;
+    COLORREF m_crOwnDCPen;     // CLR_INVALID until the DC pen's colour is first set
+    COLORREF m_crOwnDCBrush;
+    COLORREF m_crDCPen;
+    COLORREF m_crDCBrush;
 };

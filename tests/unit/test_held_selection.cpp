@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <afxwin.h>
 #include "patterns/HeldSelection.h"
+#include "patterns/DibCanvas.h"
 
 namespace {
 
@@ -47,4 +48,31 @@ TEST(HeldSelection, SelectsOnlyChangesAndGivesTheDcItsOwnObjectsBack)
     ::EnumEnhMetaFile(NULL, hMeta, CountSelects, &nSelects, NULL);
     ::DeleteEnhMetaFile(hMeta);
     EXPECT_EQ(nSelects, 5);
+}
+
+// The DC's own pen and brush take each colour given; afterwards the DC has its objects and their colours back.
+TEST(HeldSelection, DcPenAndBrushPaintInTheirColoursAndAreGivenBack)
+{
+    CDibCanvas dib;
+    ASSERT_TRUE(dib.Create(40, 40));
+    CDC* pDC = dib.DC();
+    const HDC hdc = pDC->GetSafeHdc();
+    pDC->PatBlt(0, 0, 40, 40, BLACKNESS);
+    const HGDIOBJ hOwnPen = ::GetCurrentObject(hdc, OBJ_PEN);
+    ::SetDCPenColor(hdc, RGB(1, 2, 3));
+    ::SetDCBrushColor(hdc, RGB(4, 5, 6));
+    {
+        CHeldSelection sel(pDC);
+        sel.UseDCPen(RGB(0, 255, 0));
+        sel.UseDCPen(RGB(255, 0, 0));   // the last colour counts
+        sel.UseDCBrush(RGB(0, 0, 255));
+        pDC->Ellipse(0, 0, 40, 40);
+    }
+    ::GdiFlush();
+    const DWORD* pBits = (const DWORD*)dib.Bits();
+    EXPECT_EQ(pBits[20 * 40 + 0] & 0xFFFFFF, 0xFF0000u) << "outline at the left edge, middle row";   // 0xRRGGBB
+    EXPECT_EQ(pBits[20 * 40 + 20] & 0xFFFFFF, 0x0000FFu) << "inside";
+    EXPECT_EQ(::GetCurrentObject(hdc, OBJ_PEN), hOwnPen);
+    EXPECT_EQ(::GetDCPenColor(hdc), RGB(1, 2, 3));
+    EXPECT_EQ(::GetDCBrushColor(hdc), RGB(4, 5, 6));
 }
