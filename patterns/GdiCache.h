@@ -11,7 +11,7 @@
 class CGdiCache
 {
 public:
-    enum { CAPACITY = 256 };   // above the 201 of a full frame of pattern 16: a pen and a brush per disc, its erase pen
+    enum { CAPACITY = 256 };   // elements take the DC's own pen and brush: what is asked for here is a few erase pens
     enum { SHAPES = 64 };      // the sizes of pattern 16's discs, 5 to 55 pixels
 
     CGdiCache() = default;
