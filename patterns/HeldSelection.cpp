@@ -3,8 +3,7 @@
 
 CHeldSelection::CHeldSelection(CDC* pDC)
     : m_pDC(pDC), m_hOwnPen(::GetCurrentObject(pDC->GetSafeHdc(), OBJ_PEN)),
-      m_hOwnBrush(::GetCurrentObject(pDC->GetSafeHdc(), OBJ_BRUSH)), m_hPen(m_hOwnPen), m_hBrush(m_hOwnBrush),
-      m_crOwnDCPen(CLR_INVALID), m_crOwnDCBrush(CLR_INVALID), m_crDCPen(CLR_INVALID), m_crDCBrush(CLR_INVALID)
+      m_hOwnBrush(::GetCurrentObject(pDC->GetSafeHdc(), OBJ_BRUSH)), m_hPen(m_hOwnPen), m_hBrush(m_hOwnBrush)
 {
 }
 
@@ -27,23 +26,30 @@ void CHeldSelection::UseBrush(HGDIOBJ hBrush)
 void CHeldSelection::UseDCPen(COLORREF cr)
 {
     UsePen(::GetStockObject(DC_PEN));
-    if (cr == m_crDCPen)
-        return;
-    const COLORREF crOld = m_pDC->SetDCPenColor(cr);
-    if (m_crOwnDCPen == CLR_INVALID)
-        m_crOwnDCPen = crOld;
-    m_crDCPen = cr;
+    SetDCColor(::SetDCPenColor, m_dcPen, cr);
 }
 
 void CHeldSelection::UseDCBrush(COLORREF cr)
 {
     UseBrush(::GetStockObject(DC_BRUSH));
-    if (cr == m_crDCBrush)
+    SetDCColor(::SetDCBrushColor, m_dcBrush, cr);
+}
+
+void CHeldSelection::SetDCColor(SetColorFn pfnSet, SDCColor& color, COLORREF cr)
+{
+    if (cr == color.crNow)
         return;
-    const COLORREF crOld = m_pDC->SetDCBrushColor(cr);
-    if (m_crOwnDCBrush == CLR_INVALID)
-        m_crOwnDCBrush = crOld;
-    m_crDCBrush = cr;
+    const COLORREF crOld = pfnSet(m_pDC->GetSafeHdc(), cr);
+    if (color.crOwn == CLR_INVALID)
+        color.crOwn = crOld;
+    color.crNow = cr;
+}
+
+void CHeldSelection::GiveBack(SetColorFn pfnSet, SDCColor& color)
+{
+    if (color.crOwn != CLR_INVALID)
+        pfnSet(m_pDC->GetSafeHdc(), color.crOwn);
+    color = SDCColor();
 }
 
 void CHeldSelection::Restore()
@@ -52,11 +58,8 @@ void CHeldSelection::Restore()
         m_pDC->SelectObject(m_hOwnBrush);
     if (m_hPen != m_hOwnPen)
         m_pDC->SelectObject(m_hOwnPen);
-    if (m_crOwnDCPen != CLR_INVALID)
-        m_pDC->SetDCPenColor(m_crOwnDCPen);
-    if (m_crOwnDCBrush != CLR_INVALID)
-        m_pDC->SetDCBrushColor(m_crOwnDCBrush);
+    GiveBack(::SetDCPenColor, m_dcPen);
+    GiveBack(::SetDCBrushColor, m_dcBrush);
     m_hPen = m_hOwnPen;
     m_hBrush = m_hOwnBrush;
-    m_crOwnDCPen = m_crOwnDCBrush = m_crDCPen = m_crDCBrush = CLR_INVALID;
 }

@@ -23,16 +23,23 @@ public:
     void Restore();
 
 private:
+    // A colour of the DC's own pen or brush: the one it had before we first set it, and the one it has now.
+    struct SDCColor {
+        COLORREF crOwn = CLR_INVALID;
+        COLORREF crNow = CLR_INVALID;
+    };
+    typedef COLORREF(WINAPI* SetColorFn)(HDC, COLORREF);
+
     void UsePen(HGDIOBJ hPen);
     void UseBrush(HGDIOBJ hBrush);
+    void SetDCColor(SetColorFn pfnSet, SDCColor& color, COLORREF cr);
+    void GiveBack(SetColorFn pfnSet, SDCColor& color);
 
     CDC* m_pDC;
     HGDIOBJ m_hOwnPen;
     HGDIOBJ m_hOwnBrush;
     HGDIOBJ m_hPen;     // what is selected now
     HGDIOBJ m_hBrush;
-    COLORREF m_crOwnDCPen;     // CLR_INVALID until the DC pen's colour is first set
-    COLORREF m_crOwnDCBrush;
-    COLORREF m_crDCPen;
-    COLORREF m_crDCBrush;
+    SDCColor m_dcPen;
+    SDCColor m_dcBrush;
 };

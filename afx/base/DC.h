@@ -23,7 +23,6 @@ public:
     HGDIOBJ SelectObject(HGDIOBJ hObject) { return ::SelectObject(m_hDC, hObject); }
     // The colour of the stock DC_BRUSH while it is selected; returns the colour it had.
     COLORREF SetDCBrushColor(COLORREF cr) { return ::SetDCBrushColor(m_hDC, cr); }
-    COLORREF SetDCPenColor(COLORREF cr) { return ::SetDCPenColor(m_hDC, cr); }
     HGDIOBJ SelectStockObject(int nIndex) { return ::SelectObject(m_hDC, ::GetStockObject(nIndex)); }
 
     int SetBkMode(int nMode) { return ::SetBkMode(m_hDC, nMode); }
