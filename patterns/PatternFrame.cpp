@@ -1,4 +1,4 @@
-// CPatternFrame: the frame's pen and brushes selected from the canvas's cache and given back in strict pairs.
+// CPatternFrame: the frame's null pen and the DC's own brush, held for the frame and given back at its end.
 #include "patterns/PatternFrame.h"
 #include <math.h>
 
@@ -9,29 +9,14 @@ const double kTurn = (double)6.2831855f;
 }
 
 CPatternFrame::CPatternFrame(CDC* pDC, CPatternCanvas& cv)
-    : m_pDC(pDC), m_rcClient(cv.m_rcClient), m_bDrawShapes(cv.m_bDrawShapes), m_crBack(cv.m_crBack),
-      m_crElement(0), m_bElement(FALSE), m_crBrush(cv.m_crBack), m_crOldBrush(CLR_INVALID), m_hOldPen(NULL),
-      m_hOldBrush(NULL), m_bReady(FALSE)
+    : m_pDC(pDC), m_sel(pDC), m_rcClient(cv.m_rcClient), m_bDrawShapes(cv.m_bDrawShapes), m_crBack(cv.m_crBack),
+      m_crElement(0), m_bElement(FALSE), m_bReady(FALSE)
 {
     CGdiObject* pPen = cv.m_gdi.NullPen(cv.m_crBack);
-    const HGDIOBJ hBrush = ::GetStockObject(DC_BRUSH);
-    if (pPen == NULL || hBrush == NULL)
+    if (pPen == NULL)
         return;
-    m_hOldPen = m_pDC->SelectObject(pPen);
-    m_hOldBrush = m_pDC->SelectObject(hBrush);
-    m_crOldBrush = m_pDC->SetDCBrushColor(m_crBrush);
+    m_sel.UsePen(pPen);
     m_bReady = TRUE;
-}
-
-CPatternFrame::~CPatternFrame()
-{
-    // The DC gets its own objects and its brush colour back.
-    if (m_crOldBrush != CLR_INVALID)
-        m_pDC->SetDCBrushColor(m_crOldBrush);
-    if (m_hOldBrush)
-        m_pDC->SelectObject(m_hOldBrush);
-    if (m_hOldPen)
-        m_pDC->SelectObject(m_hOldPen);
 }
 
 // An ellipse of no area, or wholly outside the client area, paints nothing: the call is saved.
@@ -43,10 +28,7 @@ BOOL CPatternFrame::Paints(const RECT& rc) const
 
 void CPatternFrame::Paint(COLORREF cr, const RECT& rc)
 {
-    if (cr != m_crBrush) {
-        m_pDC->SetDCBrushColor(cr);
-        m_crBrush = cr;
-    }
+    m_sel.UseDCBrush(cr);
     m_pDC->Ellipse(&rc);
 }
 

@@ -2,13 +2,13 @@
 #pragma once
 #include <afx.h>
 #include "patterns/PatternCanvas.h"
+#include "patterns/HeldSelection.h"
 
 class CPatternFrame
 {
 public:
     // Selects a pen that draws no outline for the whole frame; erased and drawn areas then match exactly.
     CPatternFrame(CDC* pDC, CPatternCanvas& cv);
-    ~CPatternFrame();
     CPatternFrame(const CPatternFrame&) = delete;
     CPatternFrame& operator=(const CPatternFrame&) = delete;
 
@@ -32,16 +32,14 @@ private:
     void Paint(COLORREF cr, const RECT& rc);
 
     // Elements change colour as often as every disc: the DC's own brush takes a colour in one call, where a brush
-    // object per colour had to be made, selected and let go.
+    // object per colour had to be made, selected and let go. The held selection gives the DC its objects and
+    // brush colour back when the frame ends.
     CDC* m_pDC;
+    CHeldSelection m_sel;
     RECT m_rcClient;
     BOOL m_bDrawShapes;
     COLORREF m_crBack;
     COLORREF m_crElement;
     BOOL m_bElement;       // a colour was given
-    COLORREF m_crBrush;    // the colour the DC's brush has now
-    COLORREF m_crOldBrush;
-    HGDIOBJ m_hOldPen;
-    HGDIOBJ m_hOldBrush;
     BOOL m_bReady;
 };

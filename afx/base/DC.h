@@ -21,8 +21,6 @@ public:
     // Selection returns the previous handle; the caller selects it back before the object dies.
     HGDIOBJ SelectObject(CGdiObject* pObject) { return ::SelectObject(m_hDC, pObject->m_hObject); }
     HGDIOBJ SelectObject(HGDIOBJ hObject) { return ::SelectObject(m_hDC, hObject); }
-    // The colour of the stock DC_BRUSH while it is selected; returns the colour it had.
-    COLORREF SetDCBrushColor(COLORREF cr) { return ::SetDCBrushColor(m_hDC, cr); }
     HGDIOBJ SelectStockObject(int nIndex) { return ::SelectObject(m_hDC, ::GetStockObject(nIndex)); }
 
     int SetBkMode(int nMode) { return ::SetBkMode(m_hDC, nMode); }
