@@ -27,6 +27,32 @@ std::vector<RECT> PaintedRuns(const CDibCanvas& pad, int nPad)
     }
     return runs;
 }
+
+// The runs of an ellipse over the box at (nPad, nPad) of cx by cy grown by rcGrow, drawn in white on black.
+std::vector<RECT> EllipseRuns(CDibCanvas& pad, int nPad, int cx, int cy, CGdiObject& pen, const RECT& rcGrow)
+{
+    CDC* pDC = pad.DC();
+    pDC->PatBlt(0, 0, pad.Width(), pad.Height(), BLACKNESS);
+    {
+        CBrush brush(RGB(255, 255, 255));
+        CSelectGuard sel(pDC, pen, brush);
+        pDC->Ellipse(nPad - rcGrow.left, nPad - rcGrow.top, nPad + cx + rcGrow.right, nPad + cy + rcGrow.bottom);
+    }
+    return PaintedRuns(pad, nPad);
+}
+
+// Tries the box itself and the boxes grown by one pixel on any of their sides.
+BOOL FindPenlessGrowth(CDibCanvas& pad, int nPad, int cx, int cy, const std::vector<RECT>& runs, RECT& rcGrow)
+{
+    CPen penNull(PS_NULL, 0, RGB(0, 0, 0));
+    for (int nSides = 0; nSides < 16 && !runs.empty(); nSides++) {
+        ::SetRect(&rcGrow, nSides & 1, (nSides >> 1) & 1, (nSides >> 2) & 1, (nSides >> 3) & 1);
+        const std::vector<RECT> penless = EllipseRuns(pad, nPad, cx, cy, penNull, rcGrow);
+        if (penless.size() == runs.size() && memcmp(penless.data(), runs.data(), runs.size() * sizeof(RECT)) == 0)
+            return TRUE;
+    }
+    return FALSE;
+}
 }
 
 BOOL CEllipseShape::Learn(int cx, int cy, int nPenWidth)
@@ -37,15 +63,9 @@ BOOL CEllipseShape::Learn(int cx, int cy, int nPenWidth)
     CDibCanvas pad;
     if (cx <= 0 || cy <= 0 || nPenWidth < 1 || !pad.Create(cx + 2 * nPad, cy + 2 * nPad))
         return FALSE;
-    CDC* pDC = pad.DC();
-    pDC->PatBlt(0, 0, pad.Width(), pad.Height(), BLACKNESS);
-    {
-        CPen pen(PS_SOLID, nPenWidth, RGB(255, 255, 255));
-        CBrush brush(RGB(255, 255, 255));
-        CSelectGuard sel(pDC, pen, brush);
-        pDC->Ellipse(nPad, nPad, nPad + cx, nPad + cy);
-    }
-    std::vector<RECT> runs = PaintedRuns(pad, nPad);
+    CPen pen(PS_SOLID, nPenWidth, RGB(255, 255, 255));
+    const RECT rcSame = { 0, 0, 0, 0 };
+    const std::vector<RECT> runs = EllipseRuns(pad, nPad, cx, cy, pen, rcSame);
     std::vector<BYTE> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
     RGNDATA* pData = (RGNDATA*)data.data();
     pData->rdh.dwSize = sizeof(RGNDATAHEADER);
@@ -60,6 +80,16 @@ BOOL CEllipseShape::Learn(int cx, int cy, int nPenWidth)
     m_cx = cx;
     m_cy = cy;
     m_nPenWidth = nPenWidth;
+    m_bPenless = FindPenlessGrowth(pad, nPad, cx, cy, runs, m_rcGrow);
+    return TRUE;
+}
+
+BOOL CEllipseShape::PenlessBox(const RECT& rc, RECT& rcBox) const
+{
+    if (!m_rgn.m_hObject || !m_bPenless)
+        return FALSE;
+    ::SetRect(&rcBox, rc.left - m_rcGrow.left, rc.top - m_rcGrow.top, rc.right + m_rcGrow.right,
+              rc.bottom + m_rcGrow.bottom);
     return TRUE;
 }
 

@@ -16,9 +16,15 @@ public:
     }
     // The shape at the box rc (of the learned size), in the brush's colour.
     BOOL Fill(CDC* pDC, const RECT& rc, CGdiObject* pBrush);
+    // The box at which an Ellipse drawn with no pen paints the same pixels as the shape at rc, where learning
+    // found one (Wine's is rc itself for a 1-pixel pen; Windows leaves a pen-less ellipse a pixel smaller). An
+    // outline costs twice what the fill does under Wine, and a pen-less element needs no pen in its colour.
+    BOOL PenlessBox(const RECT& rc, RECT& rcBox) const;
     void Release() { m_rgn.DeleteObject(); }
 
 private:
     CRgn m_rgn;   // at a box whose top left is the origin
     int m_cx = 0, m_cy = 0, m_nPenWidth = 0;
+    BOOL m_bPenless = FALSE;
+    RECT m_rcGrow = {};   // how far the pen-less box reaches beyond rc on each side
 };

@@ -12,7 +12,7 @@ class CGdiCache
 {
 public:
     enum { CAPACITY = 256 };   // elements take the DC's own pen and brush: what is asked for here is a few erase pens
-    enum { SHAPES = 64 };      // the sizes of pattern 16's discs, 5 to 55 pixels
+    enum { SHAPES = 128 };     // pattern 16's discs, 5 to 55 pixels, drawn with a 1-pixel pen and erased with a 2-pixel one
 
     CGdiCache() = default;
     ~CGdiCache() { Release(); }
