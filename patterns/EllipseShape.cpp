@@ -2,11 +2,11 @@
 #include "patterns/EllipseShape.h"
 #include "patterns/DibCanvas.h"
 #include <string.h>
-#include <vector>
+#include <algorithm>
 
 namespace {
-// Runs of painted pixels on each row of the pad, as rectangles relative to the box at (nPad, nPad); each row is
-// one band, left to right, so the list is a region's own order.
+// Runs of painted pixels on each row of the pad, as rectangles relative to the box at (nPad, nPad), row by row
+// and left to right.
 std::vector<RECT> PaintedRuns(const CDibCanvas& pad, int nPad)
 {
     std::vector<RECT> runs;
@@ -41,6 +41,44 @@ std::vector<RECT> EllipseRuns(CDibCanvas& pad, int nPad, int cx, int cy, CGdiObj
     return PaintedRuns(pad, nPad);
 }
 
+// Whether row y holds a run reaching from left to right.
+BOOL RowHolds(const std::vector<RECT>& runs, int y, int left, int right)
+{
+    for (const RECT& run : runs)
+        if (run.top == y && run.left <= left && run.right >= right)
+            return TRUE;
+    return FALSE;
+}
+
+BOOL InOne(const std::vector<RECT>& cover, const RECT& run)
+{
+    for (const RECT& rc : cover)
+        if (rc.left <= run.left && rc.right >= run.right && rc.top <= run.top && rc.bottom >= run.bottom)
+            return TRUE;
+    return FALSE;
+}
+
+// Widest runs first, each stretched up and down through the rows that hold it whole; a run inside a rectangle
+// already made adds nothing. Every rectangle lies in the shape and every run is in one, so they paint it exactly.
+std::vector<RECT> Cover(const std::vector<RECT>& runs)
+{
+    std::vector<RECT> byWidth = runs;
+    std::stable_sort(byWidth.begin(), byWidth.end(),
+                     [](const RECT& a, const RECT& b) { return a.right - a.left > b.right - b.left; });
+    std::vector<RECT> cover;
+    for (const RECT& run : byWidth) {
+        if (InOne(cover, run))
+            continue;
+        RECT rc = run;
+        while (RowHolds(runs, rc.top - 1, rc.left, rc.right))
+            rc.top--;
+        while (RowHolds(runs, rc.bottom, rc.left, rc.right))
+            rc.bottom++;
+        cover.push_back(rc);
+    }
+    return cover;
+}
+
 // Tries the box itself and the boxes grown by one pixel on any of their sides.
 BOOL FindPenlessGrowth(CDibCanvas& pad, int nPad, int cx, int cy, const std::vector<RECT>& runs, RECT& rcGrow)
 {
@@ -58,47 +96,44 @@ BOOL FindPenlessGrowth(CDibCanvas& pad, int nPad, int cx, int cy, const std::vec
 BOOL CEllipseShape::Learn(int cx, int cy, int nPenWidth)
 {
     Release();
-    // A wide pen's outline reaches half its width beyond the box.
+    // A wide pen's outline reaches half its width beyond the box; a pen-less ellipse may be grown by a pixel.
     const int nPad = nPenWidth + 1;
     CDibCanvas pad;
-    if (cx <= 0 || cy <= 0 || nPenWidth < 1 || !pad.Create(cx + 2 * nPad, cy + 2 * nPad))
+    if (cx <= 0 || cy <= 0 || nPenWidth < 0 || !pad.Create(cx + 2 * nPad, cy + 2 * nPad))
         return FALSE;
-    CPen pen(PS_SOLID, nPenWidth, RGB(255, 255, 255));
+    CPen pen(nPenWidth ? PS_SOLID : PS_NULL, nPenWidth, RGB(255, 255, 255));
     const RECT rcSame = { 0, 0, 0, 0 };
     const std::vector<RECT> runs = EllipseRuns(pad, nPad, cx, cy, pen, rcSame);
-    std::vector<BYTE> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
-    RGNDATA* pData = (RGNDATA*)data.data();
-    pData->rdh.dwSize = sizeof(RGNDATAHEADER);
-    pData->rdh.iType = RDH_RECTANGLES;
-    pData->rdh.nCount = (DWORD)runs.size();
-    pData->rdh.nRgnSize = (DWORD)(runs.size() * sizeof(RECT));
-    ::SetRect(&pData->rdh.rcBound, -nPad, -nPad, cx + nPad, cy + nPad);
-    if (!runs.empty())
-        memcpy(pData->Buffer, runs.data(), runs.size() * sizeof(RECT));
-    if (!m_rgn.CreateFromData(pData, (DWORD)data.size()))
-        return FALSE;
+    m_cover = Cover(runs);
     m_cx = cx;
     m_cy = cy;
     m_nPenWidth = nPenWidth;
-    m_bPenless = FindPenlessGrowth(pad, nPad, cx, cy, runs, m_rcGrow);
+    m_bPenless = nPenWidth > 0 && FindPenlessGrowth(pad, nPad, cx, cy, runs, m_rcGrow);
+    m_bLearned = TRUE;
     return TRUE;
 }
 
 BOOL CEllipseShape::PenlessBox(const RECT& rc, RECT& rcBox) const
 {
-    if (!m_rgn.m_hObject || !m_bPenless)
+    if (!m_bLearned || !m_bPenless)
         return FALSE;
     ::SetRect(&rcBox, rc.left - m_rcGrow.left, rc.top - m_rcGrow.top, rc.right + m_rcGrow.right,
               rc.bottom + m_rcGrow.bottom);
     return TRUE;
 }
 
-BOOL CEllipseShape::Fill(CDC* pDC, const RECT& rc, CGdiObject* pBrush)
+BOOL CEllipseShape::Fill(CDC* pDC, const RECT& rc) const
 {
-    if (!m_rgn.m_hObject)
+    if (!m_bLearned)
         return FALSE;
-    m_rgn.OffsetRgn(rc.left, rc.top);
-    BOOL bOk = pDC->FillRgn(m_rgn, pBrush);
-    m_rgn.OffsetRgn(-rc.left, -rc.top);
-    return bOk;
+    for (const RECT& r : m_cover)
+        pDC->PatBlt(rc.left + r.left, rc.top + r.top, r.right - r.left, r.bottom - r.top, PATCOPY);
+    return TRUE;
+}
+
+void CEllipseShape::Release()
+{
+    m_cover.clear();
+    m_bLearned = FALSE;
+    m_bPenless = FALSE;
 }

@@ -111,17 +111,13 @@ void CFlyerPattern::Erase(const SFlyerSlot& f, const RECT& rc, CPatternCanvas& c
     CGdiObject* pBrush = cv.m_gdi.EraseBrush(cv.m_crBack);
     if (pBrush == NULL)
         return;
+    sel.UseBrush(pBrush);
     if (f.nKind == KIND_DASH) {
-        sel.UseBrush(pBrush);
         Fill(pDC, DashErased(rc));
         return;
     }
-    // The wide outline is what costs: the pixels it and the fill paint are learned once per size and filled.
-    sel.UseBrush(pBrush);
-    if (DrawPenless(cv, sel, pDC, rc, kErasePen))
-        return;
-    CEllipseShape* pShape = cv.m_gdi.EllipseShape(rc.right - rc.left, rc.bottom - rc.top, kErasePen);
-    if (pShape && pShape->Fill(pDC, rc, pBrush))
+    // The wide outline is what costs: the pixels it and the fill paint are learned once per size.
+    if (DrawShape(cv, sel, pDC, rc, kErasePen))
         return;
     MakeRoom(cv, sel, 1);
     CGdiObject* pPen = cv.m_gdi.Pen(PS_SOLID, kErasePen, cv.m_crBack);
@@ -141,24 +137,28 @@ void CFlyerPattern::DrawFlyer(const SFlyerSlot& f, CPatternCanvas& cv, CHeldSele
         Fill(pDC, DashLine(f.rc));
         return;
     }
-    if (DrawPenless(cv, sel, pDC, f.rc, 1))
+    if (DrawShape(cv, sel, pDC, f.rc, 1))
         return;
     sel.UseDCPen(cr);
     pDC->Ellipse(&f.rc);
 }
 
-// A disc drawn with a pen nPenWidth wide in the held brush's colour, drawn without the pen where learning found a
-// box at which a pen-less Ellipse paints the same pixels: under Wine the outline costs twice what the fill does.
-BOOL CFlyerPattern::DrawPenless(CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC, const RECT& rc, int nPenWidth)
+// What an Ellipse over rc with a pen nPenWidth wide and the held brush, both of one colour, would paint: as one
+// rectangle where the shape is one, else without the pen where learning found a box at which a pen-less Ellipse
+// paints the same pixels, else as the learned rectangles. FALSE when the shape's store is full: the caller draws.
+BOOL CFlyerPattern::DrawShape(CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC, const RECT& rc, int nPenWidth)
 {
     const CEllipseShape* pShape = cv.m_gdi.EllipseShape(rc.right - rc.left, rc.bottom - rc.top, nPenWidth);
+    if (pShape == NULL)
+        return FALSE;
     CGdiObject* pPenNull = cv.m_gdi.NullPen(cv.m_crBack);
     RECT rcBox;
-    if (pShape == NULL || pPenNull == NULL || !pShape->PenlessBox(rc, rcBox))
-        return FALSE;
-    sel.UsePen(pPenNull);
-    pDC->Ellipse(&rcBox);
-    return TRUE;
+    if (pShape->Rectangles() > 1 && pPenNull && pShape->PenlessBox(rc, rcBox)) {
+        sel.UsePen(pPenNull);
+        pDC->Ellipse(&rcBox);
+        return TRUE;
+    }
+    return pShape->Fill(pDC, rc);
 }
 
 void CFlyerPattern::Paint(CPatternCanvas& cv, SStep* pStep, CDC* pDC)

@@ -44,7 +44,7 @@ private:
     void EraseAll(CPatternCanvas& cv, const SStep* pStep, CDC* pDC);
     void Erase(const SFlyerSlot& f, const RECT& rc, CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC);
     void DrawFlyer(const SFlyerSlot& f, CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC);
-    static BOOL DrawPenless(CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC, const RECT& rc, int nPenWidth);
+    static BOOL DrawShape(CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC, const RECT& rc, int nPenWidth);
     static void MakeRoom(CPatternCanvas& cv, CHeldSelection& sel, int n);
     void Launch(const CPatternCanvas& cv, int level);
 };

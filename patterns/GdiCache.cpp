@@ -137,5 +137,5 @@ void CGdiCache::Release()
 
 int CGdiCache::Count() const
 {
-    return m_nCount + (m_brushErase.m_hObject != NULL) + (m_penNull.m_hObject != NULL) + m_nShapes;
+    return m_nCount + (m_brushErase.m_hObject != NULL) + (m_penNull.m_hObject != NULL);
 }

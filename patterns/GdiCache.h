@@ -26,8 +26,8 @@ public:
     CGdiObject* EraseBrush(COLORREF crBack);
     CGdiObject* NullPen(COLORREF crBack);
     // The learned pixels of an Ellipse of a cx by cy box and a solid pen nPenWidth wide; NULL when SHAPES are
-    // learned already (or it can't be learned), and the caller draws the Ellipse itself. Kept apart, like the
-    // erase brush, until the cache is released.
+    // learned already (or it can't be learned), and the caller draws the Ellipse itself. Kept until the cache is
+    // released; a shape holds no GDI object.
     CEllipseShape* EllipseShape(int cx, int cy, int nPenWidth);
     // Makes room for n more objects before they are asked for together, so that the second request
     // can't empty the table and delete the first.
@@ -38,7 +38,8 @@ public:
     void NextFrame() { m_nFrame++; }
     // Deletes every object: when a pattern is started, and with the window.
     void Release();
-    int Count() const;
+    int Count() const;   // GDI objects held
+    int ShapeCount() const { return m_nShapes; }
 
 private:
     struct SEntry {
