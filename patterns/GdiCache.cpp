@@ -92,6 +92,16 @@ CEllipseShape* CGdiCache::EllipseShape(int cx, int cy, int nPenWidth)
     return &m_shape[m_nShapes++];
 }
 
+const CEllipseShape* CGdiCache::SmallShape(int cx, int cy)
+{
+    if (cx < 1 || cy < 1 || cx > SMALL || cy > SMALL)
+        return NULL;
+    CEllipseShape& shape = m_small[cx - 1][cy - 1];
+    if (!shape.Is(cx, cy, 0) && !shape.Learn(cx, cy, 0))
+        return NULL;
+    return &shape;
+}
+
 void CGdiCache::Reserve(int n)
 {
     MakeRoom(n);

@@ -29,6 +29,10 @@ public:
     // learned already (or it can't be learned), and the caller draws the Ellipse itself. Kept until the cache is
     // released; a shape holds no GDI object.
     CEllipseShape* EllipseShape(int cx, int cy, int nPenWidth);
+    // The learned pixels of a pen-less Ellipse of a box at most SMALL pixels each way, NULL for a larger one: the
+    // frames' smallest elements are a single rectangle or nothing, which a PatBlt paints for half an Ellipse.
+    enum { SMALL = 4 };
+    const CEllipseShape* SmallShape(int cx, int cy);
     // Makes room for n more objects before they are asked for together, so that the second request
     // can't empty the table and delete the first.
     void Reserve(int n);
@@ -67,4 +71,5 @@ private:
     COLORREF m_crNullPen = 0;
     CEllipseShape m_shape[SHAPES];
     int m_nShapes = 0;
+    CEllipseShape m_small[SMALL][SMALL];
 };

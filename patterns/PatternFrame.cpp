@@ -9,8 +9,8 @@ const double kTurn = (double)6.2831855f;
 }
 
 CPatternFrame::CPatternFrame(CDC* pDC, CPatternCanvas& cv)
-    : m_pDC(pDC), m_sel(pDC), m_rcClient(cv.m_rcClient), m_bDrawShapes(cv.m_bDrawShapes), m_crBack(cv.m_crBack),
-      m_crElement(0), m_bElement(FALSE), m_bReady(FALSE)
+    : m_pDC(pDC), m_sel(pDC), m_gdi(cv.m_gdi), m_rcClient(cv.m_rcClient), m_bDrawShapes(cv.m_bDrawShapes),
+      m_crBack(cv.m_crBack), m_crElement(0), m_bElement(FALSE), m_bReady(FALSE)
 {
     CGdiObject* pPen = cv.m_gdi.NullPen(cv.m_crBack);
     if (pPen == NULL)
@@ -29,7 +29,11 @@ BOOL CPatternFrame::Paints(const RECT& rc) const
 void CPatternFrame::Paint(COLORREF cr, const RECT& rc)
 {
     m_sel.UseDCBrush(cr);
-    m_pDC->Ellipse(&rc);
+    const CEllipseShape* pShape = m_gdi.SmallShape(rc.right - rc.left, rc.bottom - rc.top);
+    if (pShape && pShape->Rectangles() <= 1)
+        pShape->Fill(m_pDC, rc);
+    else
+        m_pDC->Ellipse(&rc);
 }
 
 void CPatternFrame::Erase(const RECT* pRects, int nCount)

@@ -36,6 +36,7 @@ private:
     // brush colour back when the frame ends.
     CDC* m_pDC;
     CHeldSelection m_sel;
+    CGdiCache& m_gdi;   // the canvas's: the smallest discs' shapes
     RECT m_rcClient;
     BOOL m_bDrawShapes;
     COLORREF m_crBack;

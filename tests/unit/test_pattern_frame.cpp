@@ -2,8 +2,16 @@
 #include <gtest/gtest.h>
 #include <afxwin.h>
 #include "patterns/PatternFrame.h"
+#include "DibSurface.h"
 
 namespace {
+
+int CALLBACK CountEllipses(HDC, HANDLETABLE*, const ENHMETARECORD* pRecord, int, LPARAM lParam)
+{
+    if (pRecord->iType == EMR_ELLIPSE)
+        ++*reinterpret_cast<int*>(lParam);
+    return 1;
+}
 
 class PatternFrameTest : public ::testing::Test
 {
@@ -198,4 +206,55 @@ TEST_F(PatternFrameTest, AFullCacheKeepsThisFramesObjectsAndDropsOlderOnes)
     EXPECT_FALSE(gdi.MayEmpty(CGdiCache::CAPACITY - 3));
     EXPECT_TRUE(gdi.MayEmpty(CGdiCache::CAPACITY - 2)) << "3 in use + 254 would overflow: only then all go";
     gdi.Release();
+}
+
+// The smallest discs (quiet music gives hundreds a frame) come out a single rectangle or nothing, which the frame
+// paints without an Ellipse: the pixels must still be Ellipse's own, at every small size and across the edges.
+TEST_F(PatternFrameTest, SmallestDiscsPaintWhatEllipsePaintsAndOneThatIsARectangleCostsNoEllipse)
+{
+    DibSurface reference(W, H);
+    ASSERT_TRUE(reference.Ok());
+    const COLORREF back = RGB(0, 0, 40), ink = RGB(250, 200, 10);
+    CBrush brush(ink);
+    CPen penNull(PS_NULL, 0, ink);
+    for (int cy = 1; cy <= 6; cy++) {
+        for (int cx = 1; cx <= 6; cx++) {
+            Fill(back);
+            reference.Fill(back);
+            const RECT rcs[] = {
+                { 20, 30, 20 + cx, 30 + cy }, { -1, 50, cx - 1, 50 + cy }, { W - 2, H - 2, W - 2 + cx, H - 2 + cy },
+            };
+            {
+                CPatternFrame frame(&m_dc, Canvas(back));
+                frame.UseColor(ink);
+                for (const RECT& rc : rcs)
+                    frame.Draw(rc, m_rcStore);
+            }
+            {
+                CSelectGuard sel(reference.DC(), penNull, brush);
+                for (const RECT& rc : rcs)
+                    reference.DC()->Ellipse(&rc);
+            }
+            for (int y = 0; y < H; y++)
+                for (int x = 0; x < W; x++)
+                    ASSERT_EQ(At(x, y), reference.At(x, y)) << cx << "x" << cy << " at " << x << "," << y;
+        }
+    }
+    // Under Wine a 2 by 2 disc is one pixel, and a 6 by 6 one has rounded corners: only the latter is an Ellipse.
+    HDC hEmf = ::CreateEnhMetaFileA(NULL, NULL, NULL, NULL);
+    ASSERT_NE(hEmf, nullptr);
+    CDC dc;
+    dc.Attach(hEmf);
+    {
+        CPatternFrame frame(&dc, Canvas(back));
+        frame.UseColor(ink);
+        frame.Draw(RECT{ 10, 10, 12, 12 }, m_rcStore);
+        frame.Draw(RECT{ 20, 20, 26, 26 }, m_rcStore);
+    }
+    dc.Detach();
+    HENHMETAFILE hMeta = ::CloseEnhMetaFile(hEmf);
+    int nEllipses = 0;
+    ::EnumEnhMetaFile(NULL, hMeta, CountEllipses, &nEllipses, NULL);
+    ::DeleteEnhMetaFile(hMeta);
+    EXPECT_EQ(nEllipses, 1);
 }
