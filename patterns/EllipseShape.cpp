@@ -79,36 +79,45 @@ std::vector<RECT> Cover(const std::vector<RECT>& runs)
     return cover;
 }
 
-// Tries the box itself and the boxes grown by one pixel on any of their sides.
+// A 1-pixel outline in the fill's colour adds nothing to Wine's pen-less ellipse over the same box; Windows leaves
+// the pen-less one a pixel short on the right and at the bottom. Wider outlines reach beyond either.
 BOOL FindPenlessGrowth(CDibCanvas& pad, int nPad, int cx, int cy, const std::vector<RECT>& runs, RECT& rcGrow)
 {
+    static const RECT kGrowths[] = { { 0, 0, 0, 0 }, { 0, 0, 1, 1 } };
     CPen penNull(PS_NULL, 0, RGB(0, 0, 0));
-    for (int nSides = 0; nSides < 16 && !runs.empty(); nSides++) {
-        ::SetRect(&rcGrow, nSides & 1, (nSides >> 1) & 1, (nSides >> 2) & 1, (nSides >> 3) & 1);
+    for (const RECT& rc : kGrowths) {
+        rcGrow = rc;
         const std::vector<RECT> penless = EllipseRuns(pad, nPad, cx, cy, penNull, rcGrow);
-        if (penless.size() == runs.size() && memcmp(penless.data(), runs.data(), runs.size() * sizeof(RECT)) == 0)
+        if (!runs.empty() && penless.size() == runs.size() &&
+            memcmp(penless.data(), runs.data(), runs.size() * sizeof(RECT)) == 0)
             return TRUE;
     }
     return FALSE;
 }
 }
 
-BOOL CEllipseShape::Learn(int cx, int cy, int nPenWidth)
+BOOL CEllipseShape::Learn(int cx, int cy, int nPenWidth, CDibCanvas* pPad)
 {
     Release();
     // A wide pen's outline reaches half its width beyond the box; a pen-less ellipse may be grown by a pixel.
     const int nPad = nPenWidth + 1;
-    CDibCanvas pad;
-    if (cx <= 0 || cy <= 0 || nPenWidth < 0 || !pad.Create(cx + 2 * nPad, cy + 2 * nPad))
+    if (cx <= 0 || cy <= 0 || nPenWidth < 0)
         return FALSE;
+    CDibCanvas padOwn;
+    CDibCanvas* pUse = pPad;
+    if (pUse == NULL || pUse->Width() < cx + 2 * nPad || pUse->Height() < cy + 2 * nPad) {
+        if (!padOwn.Create(cx + 2 * nPad, cy + 2 * nPad))
+            return FALSE;
+        pUse = &padOwn;
+    }
     CPen pen(nPenWidth ? PS_SOLID : PS_NULL, nPenWidth, RGB(255, 255, 255));
     const RECT rcSame = { 0, 0, 0, 0 };
-    const std::vector<RECT> runs = EllipseRuns(pad, nPad, cx, cy, pen, rcSame);
+    const std::vector<RECT> runs = EllipseRuns(*pUse, nPad, cx, cy, pen, rcSame);
     m_cover = Cover(runs);
     m_cx = cx;
     m_cy = cy;
     m_nPenWidth = nPenWidth;
-    m_bPenless = nPenWidth > 0 && FindPenlessGrowth(pad, nPad, cx, cy, runs, m_rcGrow);
+    m_bPenless = nPenWidth == 1 && FindPenlessGrowth(*pUse, nPad, cx, cy, runs, m_rcGrow);
     m_bLearned = TRUE;
     return TRUE;
 }

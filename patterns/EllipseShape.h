@@ -12,8 +12,9 @@
 class CEllipseShape
 {
 public:
-    // Draws the ellipse of a cx by cy box with a solid pen nPenWidth wide (0: none) and keeps what it painted.
-    BOOL Learn(int cx, int cy, int nPenWidth);
+    // Draws the ellipse of a cx by cy box with a solid pen nPenWidth wide (0: none) and keeps what it painted; on
+    // the sketch pad given where it is large enough (making one costs Wine here a millisecond), else on its own.
+    BOOL Learn(int cx, int cy, int nPenWidth, class CDibCanvas* pPad = NULL);
     BOOL Is(int cx, int cy, int nPenWidth) const
     {
         return m_bLearned && cx == m_cx && cy == m_cy && nPenWidth == m_nPenWidth;

@@ -87,7 +87,7 @@ CEllipseShape* CGdiCache::EllipseShape(int cx, int cy, int nPenWidth)
     for (int i = 0; i < m_nShapes; i++)
         if (m_shape[i].Is(cx, cy, nPenWidth))
             return &m_shape[i];
-    if (m_nShapes == SHAPES || !m_shape[m_nShapes].Learn(cx, cy, nPenWidth))
+    if (m_nShapes == SHAPES || !m_shape[m_nShapes].Learn(cx, cy, nPenWidth, Pad()))
         return NULL;
     return &m_shape[m_nShapes++];
 }
@@ -97,9 +97,18 @@ const CEllipseShape* CGdiCache::SmallShape(int cx, int cy)
     if (cx < 1 || cy < 1 || cx > SMALL || cy > SMALL)
         return NULL;
     CEllipseShape& shape = m_small[cx - 1][cy - 1];
-    if (!shape.Is(cx, cy, 0) && !shape.Learn(cx, cy, 0))
+    if (!shape.Is(cx, cy, 0) && !shape.Learn(cx, cy, 0, Pad()))
         return NULL;
     return &shape;
+}
+
+// Large enough for pattern 16's largest disc and its erase pen.
+CDibCanvas* CGdiCache::Pad()
+{
+    const int kPadSize = 64;
+    if (m_pad.Width() == 0 && !m_pad.Create(kPadSize, kPadSize))
+        return NULL;
+    return &m_pad;
 }
 
 void CGdiCache::Reserve(int n)
@@ -140,9 +149,6 @@ void CGdiCache::Release()
     ReleaseElements();
     m_brushErase.DeleteObject();
     m_penNull.DeleteObject();
-    for (int i = 0; i < m_nShapes; i++)
-        m_shape[i].Release();
-    m_nShapes = 0;
 }
 
 int CGdiCache::Count() const

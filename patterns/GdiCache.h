@@ -2,6 +2,7 @@
 #pragma once
 #include <afx.h>
 #include "patterns/EllipseShape.h"
+#include "patterns/DibCanvas.h"
 
 // Owned by the canvas and used only on the render thread. A frame asks for a colour's brush or pen and gets
 // the same object as before; the cache holds at most CAPACITY objects. When it is full it deletes those no frame
@@ -26,8 +27,8 @@ public:
     CGdiObject* EraseBrush(COLORREF crBack);
     CGdiObject* NullPen(COLORREF crBack);
     // The learned pixels of an Ellipse of a cx by cy box and a solid pen nPenWidth wide; NULL when SHAPES are
-    // learned already (or it can't be learned), and the caller draws the Ellipse itself. Kept until the cache is
-    // released; a shape holds no GDI object.
+    // learned already (or it can't be learned), and the caller draws the Ellipse itself. A shape holds no GDI
+    // object and what GDI paints does not change, so shapes stay learned for the cache's life, across patterns.
     CEllipseShape* EllipseShape(int cx, int cy, int nPenWidth);
     // The learned pixels of a pen-less Ellipse of a box at most SMALL pixels each way, NULL for a larger one: the
     // frames' smallest elements are a single rectangle or nothing, which a PatBlt paints for half an Ellipse.
@@ -40,7 +41,7 @@ public:
     BOOL MayEmpty(int n) const { return m_nCount + n > CAPACITY && InUse() + n > CAPACITY; }   // counted only when full
     // A new frame: what the last one asked for may be deleted to make room.
     void NextFrame() { m_nFrame++; }
-    // Deletes every object: when a pattern is started, and with the window.
+    // Deletes every object: when a pattern is started, and with the window. Learned shapes stay.
     void Release();
     int Count() const;   // GDI objects held
     int ShapeCount() const { return m_nShapes; }
@@ -54,6 +55,7 @@ private:
         unsigned nFrame;    // the last frame that asked for it
     };
     CGdiObject* Find(int nKind, int nStyle, int nWidth, COLORREF cr);
+    CDibCanvas* Pad();
     int InUse() const;
     // Makes room for n, deleting first what this frame has not asked for, and everything if that is too little.
     void MakeRoom(int n);
@@ -72,4 +74,5 @@ private:
     CEllipseShape m_shape[SHAPES];
     int m_nShapes = 0;
     CEllipseShape m_small[SMALL][SMALL];
+    CDibCanvas m_pad;   // where shapes are learned, made at the first
 };

@@ -1,6 +1,5 @@
 // A learned ellipse shape fills exactly the pixels GDI's own Ellipse paints, wherever the box lies, and so does a
-// pen-less Ellipse over the box it gives; the cache keeps one per size and pen, counts them, and lets them go with
-// everything else.
+// pen-less Ellipse over the box it gives; the cache keeps one per size and pen, holding no GDI object, for its life.
 #include <gtest/gtest.h>
 #include <afxwin.h>
 #include <stdlib.h>
@@ -80,7 +79,7 @@ TEST(EllipseShape, FillAndPenlessBoxPaintWhatEllipsePaintsAtEveryPlaceEvenAcross
     EXPECT_EQ(nPenlessPen1, 4 * 12);
 }
 
-TEST(EllipseShape, CacheKeepsOneShapePerSizeAndPenCountsThemAndReleasesThem)
+TEST(EllipseShape, CacheKeepsOneShapePerSizeAndPenForItsLifeAndFillsUp)
 {
     const LONG nLive = CGdiObject::GetLiveCount();
     {
@@ -97,10 +96,10 @@ TEST(EllipseShape, CacheKeepsOneShapePerSizeAndPenCountsThemAndReleasesThem)
         EXPECT_EQ(cache.EllipseShape(99, 99, 2), nullptr) << "a full store learns no more: the caller draws";
         EXPECT_NE(cache.EllipseShape(20, 20, 2), nullptr) << "what it has it still gives";
         EXPECT_EQ(cache.ShapeCount(), (int)CGdiCache::SHAPES);
-        cache.Release();
-        EXPECT_EQ(cache.ShapeCount(), 0);
+        cache.Release();   // a pattern starts
+        EXPECT_EQ(cache.EllipseShape(20, 20, 2), p20) << "shapes are learned once";
+        EXPECT_EQ(cache.ShapeCount(), (int)CGdiCache::SHAPES);
         EXPECT_EQ(CGdiObject::GetLiveCount(), nLive);
-        EXPECT_NE(cache.EllipseShape(99, 99, 2), nullptr) << "after a release there is room again";
     }
     EXPECT_EQ(CGdiObject::GetLiveCount(), nLive);
 }
