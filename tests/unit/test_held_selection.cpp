@@ -3,17 +3,7 @@
 #include <afxwin.h>
 #include "patterns/HeldSelection.h"
 #include "patterns/DibCanvas.h"
-
-namespace {
-
-int CALLBACK CountSelects(HDC, HANDLETABLE*, const ENHMETARECORD* pRecord, int, LPARAM lParam)
-{
-    if (pRecord->iType == EMR_SELECTOBJECT)
-        ++*reinterpret_cast<int*>(lParam);
-    return 1;
-}
-
-}  // namespace
+#include "EmfRecords.h"
 
 TEST(HeldSelection, SelectsOnlyChangesAndGivesTheDcItsOwnObjectsBack)
 {
@@ -43,11 +33,7 @@ TEST(HeldSelection, SelectsOnlyChangesAndGivesTheDcItsOwnObjectsBack)
         CHeldSelection sel(&dc);    // nothing used: nothing selected, nothing given back
     }
     dc.Detach();
-    HENHMETAFILE hMeta = ::CloseEnhMetaFile(hEmf);
-    int nSelects = 0;
-    ::EnumEnhMetaFile(NULL, hMeta, CountSelects, &nSelects, NULL);
-    ::DeleteEnhMetaFile(hMeta);
-    EXPECT_EQ(nSelects, 5);
+    EXPECT_EQ(CloseAndCountRecords(hEmf, EMR_SELECTOBJECT), 5);
 }
 
 // The DC's own pen and brush take the colours given; afterwards they have their own colours back.

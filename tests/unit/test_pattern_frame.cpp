@@ -3,15 +3,9 @@
 #include <afxwin.h>
 #include "patterns/PatternFrame.h"
 #include "DibSurface.h"
+#include "EmfRecords.h"
 
 namespace {
-
-int CALLBACK CountEllipses(HDC, HANDLETABLE*, const ENHMETARECORD* pRecord, int, LPARAM lParam)
-{
-    if (pRecord->iType == EMR_ELLIPSE)
-        ++*reinterpret_cast<int*>(lParam);
-    return 1;
-}
 
 class PatternFrameTest : public ::testing::Test
 {
@@ -252,9 +246,5 @@ TEST_F(PatternFrameTest, SmallestDiscsPaintWhatEllipsePaintsAndOneThatIsARectang
         frame.Draw(RECT{ 20, 20, 26, 26 }, m_rcStore);
     }
     dc.Detach();
-    HENHMETAFILE hMeta = ::CloseEnhMetaFile(hEmf);
-    int nEllipses = 0;
-    ::EnumEnhMetaFile(NULL, hMeta, CountEllipses, &nEllipses, NULL);
-    ::DeleteEnhMetaFile(hMeta);
-    EXPECT_EQ(nEllipses, 1);
+    EXPECT_EQ(CloseAndCountRecords(hEmf, EMR_ELLIPSE), 1);
 }
