@@ -57,7 +57,7 @@ void CDotPatterns::DrawPattern4(CPatternCanvas& cv, const SPatternInput& in, CDC
     const int L = in.nLevel;
     CPatternCanvas::UpdatePulseOrSilence(m_scatter.nPulse, L);
     CPatternFrame frame(pDC, cv);
-    frame.Erase(cv.m_rcDrawn, m_scatter.nCount);
+    frame.EraseAll(cv.m_rcDrawn, m_scatter.nCount);   // the picture is these dots alone
     frame.UseColor(cv.PickPatternColor(m_scatter.nPulse));
     const int h = L / 10;
     const int nDots = SCATTER_MAX - L;

@@ -1,9 +1,13 @@
 // CPatternFrame: the frame's null pen and the DC's own brush, held for the frame and given back at its end.
 #include "patterns/PatternFrame.h"
 #include <math.h>
+#include <utility>
 
 namespace {
 const int kRingStore = 100;
+// What one PatBlt costs in pixels of a fill, near enough: a call of a few microseconds against about a
+// nanosecond a pixel (measured on a window under Wine; Windows' ratio is of the same order).
+const LONGLONG kPixelsPerCall = 4096;
 // One turn as the single-precision constant it has always been compared with.
 const double kTurn = (double)6.2831855f;
 }
@@ -43,6 +47,46 @@ void CPatternFrame::Erase(const RECT* pRects, int nCount)
     for (int i = 0; i < nCount; i++)
         if (Paints(pRects[i]))
             Paint(m_crBack, pRects[i]);
+}
+
+RECT CPatternFrame::PaintedBox(const RECT& rc) const
+{
+    RECT rcBox = rc;
+    if (rcBox.left > rcBox.right)
+        std::swap(rcBox.left, rcBox.right);
+    if (rcBox.top > rcBox.bottom)
+        std::swap(rcBox.top, rcBox.bottom);
+    ::IntersectRect(&rcBox, &rcBox, &m_rcClient);
+    return rcBox;
+}
+
+void CPatternFrame::EraseAll(const RECT* pRects, int nCount)
+{
+    if (!m_bReady)
+        return;
+    RECT rcAll = {};
+    int nPainted = 0;
+    for (int i = 0; i < nCount; i++) {
+        if (!Paints(pRects[i]))
+            continue;
+        const RECT rcBox = PaintedBox(pRects[i]);
+        ::UnionRect(&rcAll, &rcAll, &rcBox);
+        nPainted++;
+    }
+    if (nPainted == 0)
+        return;
+    m_sel.UseDCBrush(m_crBack);
+    const LONGLONG llArea = (LONGLONG)(rcAll.right - rcAll.left) * (rcAll.bottom - rcAll.top);
+    if (llArea <= nPainted * kPixelsPerCall) {
+        m_pDC->PatBlt(rcAll.left, rcAll.top, rcAll.right - rcAll.left, rcAll.bottom - rcAll.top, PATCOPY);
+        return;
+    }
+    for (int i = 0; i < nCount; i++) {
+        if (!Paints(pRects[i]))
+            continue;
+        const RECT rcBox = PaintedBox(pRects[i]);
+        m_pDC->PatBlt(rcBox.left, rcBox.top, rcBox.right - rcBox.left, rcBox.bottom - rcBox.top, PATCOPY);
+    }
 }
 
 void CPatternFrame::UseColor(COLORREF cr)

@@ -248,3 +248,47 @@ TEST_F(PatternFrameTest, SmallestDiscsPaintWhatEllipsePaintsAndOneThatIsARectang
     dc.Detach();
     EXPECT_EQ(CloseAndCountRecords(hEmf, EMR_ELLIPSE), 1);
 }
+
+// A picture of nothing but the last frame's elements is background again after EraseAll, as after Erase, whether
+// it paints one box over all of them or one each; and it never draws an Ellipse for it.
+TEST_F(PatternFrameTest, EraseAllLeavesTheBackgroundWithOneFillWhenCrowdedAndABoxEachWhenSparse)
+{
+    const COLORREF back = RGB(0, 0, 40), ink = RGB(250, 200, 10);
+    // Twelve overlapping 10-pixel discs, one across the left edge and one given right to left: their common box,
+    // at most the 200 x 120 client, is 24000 pixels, below twelve calls' worth (12 x 4096 = 49152): one fill.
+    RECT crowded[12];
+    for (int i = 0; i < 12; i++)
+        crowded[i] = RECT{ i * 15 - 5, 20 + (i % 3) * 7, i * 15 + 5, 30 + (i % 3) * 7 };
+    crowded[5] = RECT{ 85, 44, 75, 34 };
+    // Two at opposite corners: the same 24000 pixels for two boxes of 100 each, above 2 x 4096: a box each.
+    const RECT sparse[2] = { { 0, 0, 10, 10 }, { 190, 110, 200, 120 } };
+    const struct { const RECT* p; int n; int nFills; } cases[] = { { crowded, 12, 1 }, { sparse, 2, 2 } };
+    for (const auto& c : cases) {
+        Fill(back);
+        {
+            CPatternFrame frame(&m_dc, Canvas(back));
+            frame.UseColor(ink);
+            for (int i = 0; i < c.n; i++)
+                frame.Draw(c.p[i], m_rcStore);
+        }
+        ASSERT_EQ(At(c.p[1].left + 5, c.p[1].top + 5), ink);
+        {
+            CPatternFrame frame(&m_dc, Canvas(back));
+            frame.EraseAll(c.p, c.n);
+        }
+        for (int y = 0; y < H; y++)
+            for (int x = 0; x < W; x++)
+                ASSERT_EQ(At(x, y), back) << c.n << " elements, at " << x << "," << y;
+
+        HDC hEmf = ::CreateEnhMetaFileA(NULL, NULL, NULL, NULL);
+        ASSERT_NE(hEmf, nullptr);
+        CDC dc;
+        dc.Attach(hEmf);
+        {
+            CPatternFrame frame(&dc, Canvas(back));
+            frame.EraseAll(c.p, c.n);
+        }
+        dc.Detach();
+        EXPECT_EQ(CloseAndCountRecords(hEmf, EMR_BITBLT), c.nFills) << c.n << " elements";
+    }
+}
