@@ -82,13 +82,25 @@ CGdiObject* CGdiCache::NullPen(COLORREF crBack)
     return m_penNull.m_hObject ? &m_penNull : NULL;
 }
 
+int CGdiCache::ShapeSlot(int cx, int cy, int nPenWidth)
+{
+    // Knuth's multiplicative hash: the top 8 bits of the key times 2^32 / phi spread neighbouring sizes apart.
+    const unsigned key = ((unsigned)cx << 20) ^ ((unsigned)cy << 8) ^ (unsigned)nPenWidth;
+    return (int)((key * 2654435761u) >> 24);
+}
+
 CEllipseShape* CGdiCache::EllipseShape(int cx, int cy, int nPenWidth)
 {
-    for (int i = 0; i < m_nShapes; i++)
-        if (m_shape[i].Is(cx, cy, nPenWidth))
-            return &m_shape[i];
+    int nSlot = ShapeSlot(cx, cy, nPenWidth);
+    for (; m_shapeSlot[nSlot] != 0; nSlot = (nSlot + 1) % SHAPE_SLOTS) {
+        CEllipseShape& shape = m_shape[m_shapeSlot[nSlot] - 1];
+        if (shape.Is(cx, cy, nPenWidth))
+            return &shape;
+    }
+    // The table is never full: at most SHAPES of its SHAPE_SLOTS are taken, so the probe above ends.
     if (m_nShapes == SHAPES || !m_shape[m_nShapes].Learn(cx, cy, nPenWidth, Pad()))
         return NULL;
+    m_shapeSlot[nSlot] = (BYTE)(m_nShapes + 1);
     return &m_shape[m_nShapes++];
 }
 

@@ -71,8 +71,13 @@ private:
     COLORREF m_crErase = 0;
     CPen m_penNull;
     COLORREF m_crNullPen = 0;
+    // Pattern 16 asks twice per flyer, up to 200 times a frame: the shapes are found through a table of twice
+    // their number, probed from a hash of size and pen, where a scan would compare against half of them.
+    enum { SHAPE_SLOTS = 256 };   // 2 * SHAPES: the hash gives 8 bits
+    static int ShapeSlot(int cx, int cy, int nPenWidth);
     CEllipseShape m_shape[SHAPES];
     int m_nShapes = 0;
+    BYTE m_shapeSlot[SHAPE_SLOTS] = {};   // 1 + the shape's index, 0 for none
     CEllipseShape m_small[SMALL][SMALL];
     CDibCanvas m_pad;   // where shapes are learned, made at the first
 };
