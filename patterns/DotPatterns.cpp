@@ -39,11 +39,11 @@ void CDotPatterns::DrawPattern3(CPatternCanvas& cv, const SPatternInput& in, CDC
     const int h = L / 20;
     // Erase and draw dot by dot: erasing one dot may cut into its neighbour drawn a moment before.
     for (int i = 0; i < DRIFT_DOTS; i++) {
-        frame.Erase(cv.m_rcDrawn[i]);
+        const RECT rcOld = cv.m_rcDrawn[i];
         POINT& pt = cv.m_ptItem[i];
         MoveDriftDot(pt, L, cv.m_rcClient);
         const RECT rc = { pt.x - h, pt.y - h, pt.x + h, pt.y + h };
-        frame.Draw(rc, cv.m_rcDrawn[i]);
+        frame.EraseAndDraw(rcOld, rc, cv.m_rcDrawn[i]);
     }
 }
 

@@ -13,8 +13,8 @@ void CGridPatterns::DrawSwollen(CPatternCanvas& cv, int nDots, int level, CDC* p
     CPatternFrame frame(pDC, cv);
     frame.UseColor(cr);
     for (int i = 0; i < nDots; i++) {
-        frame.Erase(cv.m_rcDrawn[i]);
-        frame.Draw(cv.SwollenRect(cv.m_ptItem[i], level), cv.m_rcDrawn[i]);
+        const RECT rcOld = cv.m_rcDrawn[i];
+        frame.EraseAndDraw(rcOld, cv.SwollenRect(cv.m_ptItem[i], level), cv.m_rcDrawn[i]);
     }
 }
 

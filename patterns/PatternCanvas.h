@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include "patterns/GdiCache.h"
+#include "patterns/DrawnCells.h"
 
 // Size of the shared element stores used by the pattern renderers.
 enum { KV_MAX_DRAWN = 300 };
@@ -96,6 +97,8 @@ public:
     POINT m_ptItem[KV_MAX_DRAWN];
     // The renderers' pens and brushes, kept from frame to frame; emptied when a pattern starts.
     CGdiCache m_gdi;
+    // Where a frame's elements have been drawn so far: the frames of the dot patterns ask it before each erase.
+    CDrawnCells m_cells;
 
 private:
     static int ClampChannel(int value);

@@ -13,7 +13,8 @@ const double kTurn = (double)6.2831855f;
 }
 
 CPatternFrame::CPatternFrame(CDC* pDC, CPatternCanvas& cv)
-    : m_pDC(pDC), m_sel(pDC), m_gdi(cv.m_gdi), m_rcClient(cv.m_rcClient), m_bDrawShapes(cv.m_bDrawShapes),
+    : m_pDC(pDC), m_sel(pDC), m_gdi(cv.m_gdi), m_cells(cv.m_cells), m_bCellsStarted(FALSE),
+      m_rcClient(cv.m_rcClient), m_bDrawShapes(cv.m_bDrawShapes),
       m_crBack(cv.m_crBack), m_crElement(0), m_bElement(FALSE), m_bReady(FALSE)
 {
     CGdiObject* pPen = cv.m_gdi.NullPen(cv.m_crBack);
@@ -87,6 +88,27 @@ void CPatternFrame::EraseAll(const RECT* pRects, int nCount)
         const RECT rcBox = PaintedBox(pRects[i]);
         m_pDC->PatBlt(rcBox.left, rcBox.top, rcBox.right - rcBox.left, rcBox.bottom - rcBox.top, PATCOPY);
     }
+}
+
+void CPatternFrame::EraseAndDraw(const RECT& rcOld, const RECT& rcNew, RECT& rcStore)
+{
+    if (!m_bCellsStarted) {
+        m_cells.Start(m_rcClient);
+        m_bCellsStarted = TRUE;
+    }
+    if (m_bReady && Paints(rcOld)) {
+        const RECT rcBox = PaintedBox(rcOld);
+        if (m_cells.AnyMarked(rcBox)) {
+            Paint(m_crBack, rcOld);
+        } else {
+            m_sel.UseDCBrush(m_crBack);
+            m_pDC->PatBlt(rcBox.left, rcBox.top, rcBox.right - rcBox.left, rcBox.bottom - rcBox.top, PATCOPY);
+        }
+    }
+    const BOOL bDraws = m_bReady && m_bDrawShapes && m_bElement && Paints(rcNew);
+    Draw(rcNew, rcStore);
+    if (bDraws)
+        m_cells.Mark(PaintedBox(rcNew));
 }
 
 void CPatternFrame::UseColor(COLORREF cr)

@@ -21,6 +21,12 @@ public:
     // instead of an Ellipse, or one over all of them where the elements are crowded (quiet music gives pattern 4
     // nearly 300 a frame).
     void EraseAll(const RECT* pRects, int nCount);
+    // Erase one element, then draw the next in its place in the store, for a pattern that goes element by element
+    // over a picture holding nothing but its last frame's elements. Where the old element's box meets nothing this
+    // frame has drawn yet, the pixels around it in its box are background or last frame's elements still to be
+    // erased, so its box is painted, a PatBlt; elsewhere the erase may cut into a neighbour drawn a moment before,
+    // and the Ellipse does it as Erase would.
+    void EraseAndDraw(const RECT& rcOld, const RECT& rcNew, RECT& rcStore);
     // The brush of the elements that follow; called again for per-element colours.
     void UseColor(COLORREF cr);
     // An element: drawn only while shapes are on (erasing goes on regardless), and stored for the next
@@ -45,6 +51,8 @@ private:
     CDC* m_pDC;
     CHeldSelection m_sel;
     CGdiCache& m_gdi;   // the canvas's: the smallest discs' shapes
+    CDrawnCells& m_cells;   // the canvas's, started by the first EraseAndDraw of the frame
+    BOOL m_bCellsStarted;
     RECT m_rcClient;
     BOOL m_bDrawShapes;
     COLORREF m_crBack;

@@ -292,3 +292,57 @@ TEST_F(PatternFrameTest, EraseAllLeavesTheBackgroundWithOneFillWhenCrowdedAndABo
         EXPECT_EQ(CloseAndCountRecords(hEmf, EMR_BITBLT), c.nFills) << c.n << " elements";
     }
 }
+
+// Element by element, frame after frame, over a cluster whose erases cut into the neighbours drawn just before:
+// EraseAndDraw leaves each frame's picture exactly as Erase then Draw did, and erases by a box (no Ellipse) only
+// where nothing drawn in the frame is near.
+TEST_F(PatternFrameTest, EraseAndDrawPaintsWhatEraseThenDrawPaintsAndBoxesOnlyLoneElements)
+{
+    DibSurface reference(W, H);
+    ASSERT_TRUE(reference.Ok());
+    const COLORREF back = RGB(0, 0, 40), ink = RGB(250, 200, 10);
+    CPatternCanvas refCanvas;
+    refCanvas.m_crBack = back;
+    refCanvas.m_bDrawShapes = TRUE;
+    ::SetRect(&refCanvas.m_rcClient, 0, 0, W, H);
+    Fill(back);
+    reference.Fill(back);
+    const int N = 12;
+    RECT stored[N] = {}, refStored[N] = {};
+    for (int f = 0; f < 8; f++) {
+        CPatternFrame frame(&m_dc, Canvas(back)), refFrame(reference.DC(), refCanvas);
+        frame.UseColor(ink);
+        refFrame.UseColor(ink);
+        for (int i = 0; i < N; i++) {
+            // 14 pixels apart, 16 to 30 wide, rows moving: neighbours overlap in most frames.
+            const int x = 5 + i * 14 + (f % 3) * 4, y = 20 + (f * 7 + i * 13) % 50, d = 16 + (f + i) % 15;
+            const RECT rcNew = { x, y, x + d, y + d };
+            const RECT rcOld = stored[i];
+            frame.EraseAndDraw(rcOld, rcNew, stored[i]);
+            refFrame.Erase(refStored[i]);
+            refFrame.Draw(rcNew, refStored[i]);
+        }
+        for (int y = 0; y < H; y++)
+            for (int x = 0; x < W; x++)
+                ASSERT_EQ(At(x, y), reference.At(x, y)) << "frame " << f << " at " << x << "," << y;
+    }
+
+    // Far apart, each erase is a box; close, the second one's box meets the first one drawn: an Ellipse.
+    const RECT apart[2] = { { 10, 10, 40, 40 }, { 150, 70, 180, 100 } };
+    const RECT close[2] = { { 10, 10, 40, 40 }, { 45, 10, 75, 40 } };
+    const struct { const RECT* p; int nEllipses; } cases[] = { { apart, 2 }, { close, 3 } };   // 2 draws (+1 erase)
+    for (const auto& c : cases) {
+        HDC hEmf = ::CreateEnhMetaFileA(NULL, NULL, NULL, NULL);
+        ASSERT_NE(hEmf, nullptr);
+        CDC dc;
+        dc.Attach(hEmf);
+        {
+            CPatternFrame frame(&dc, Canvas(back));
+            frame.UseColor(ink);
+            for (int i = 0; i < 2; i++)
+                frame.EraseAndDraw(c.p[i], c.p[i], m_rcStore);
+        }
+        dc.Detach();
+        EXPECT_EQ(CloseAndCountRecords(hEmf, EMR_ELLIPSE), c.nEllipses);
+    }
+}
