@@ -76,18 +76,20 @@ void CPatternFrame::EraseAll(const RECT* pRects, int nCount)
     }
     if (nPainted == 0)
         return;
-    m_sel.UseDCBrush(m_crBack);
     const LONGLONG llArea = (LONGLONG)(rcAll.right - rcAll.left) * (rcAll.bottom - rcAll.top);
     if (llArea <= nPainted * kPixelsPerCall) {
-        m_pDC->PatBlt(rcAll.left, rcAll.top, rcAll.right - rcAll.left, rcAll.bottom - rcAll.top, PATCOPY);
+        EraseBox(rcAll);
         return;
     }
-    for (int i = 0; i < nCount; i++) {
-        if (!Paints(pRects[i]))
-            continue;
-        const RECT rcBox = PaintedBox(pRects[i]);
-        m_pDC->PatBlt(rcBox.left, rcBox.top, rcBox.right - rcBox.left, rcBox.bottom - rcBox.top, PATCOPY);
-    }
+    for (int i = 0; i < nCount; i++)
+        if (Paints(pRects[i]))
+            EraseBox(PaintedBox(pRects[i]));
+}
+
+void CPatternFrame::EraseBox(const RECT& rcBox)
+{
+    m_sel.UseDCBrush(m_crBack);
+    m_pDC->PatBlt(rcBox.left, rcBox.top, rcBox.right - rcBox.left, rcBox.bottom - rcBox.top, PATCOPY);
 }
 
 void CPatternFrame::EraseAndDraw(const RECT& rcOld, const RECT& rcNew, RECT& rcStore)
@@ -98,12 +100,10 @@ void CPatternFrame::EraseAndDraw(const RECT& rcOld, const RECT& rcNew, RECT& rcS
     }
     if (m_bReady && Paints(rcOld)) {
         const RECT rcBox = PaintedBox(rcOld);
-        if (m_cells.AnyMarked(rcBox)) {
+        if (m_cells.AnyMarked(rcBox))
             Paint(m_crBack, rcOld);
-        } else {
-            m_sel.UseDCBrush(m_crBack);
-            m_pDC->PatBlt(rcBox.left, rcBox.top, rcBox.right - rcBox.left, rcBox.bottom - rcBox.top, PATCOPY);
-        }
+        else
+            EraseBox(rcBox);
     }
     const BOOL bDraws = m_bReady && m_bDrawShapes && m_bElement && Paints(rcNew);
     Draw(rcNew, rcStore);

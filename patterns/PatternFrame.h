@@ -43,6 +43,8 @@ private:
     BOOL Paints(const RECT& rc) const;
     // An element's box on the picture, top left first however its corners were given.
     RECT PaintedBox(const RECT& rc) const;
+    // A box of the picture painted in the background colour, one PatBlt.
+    void EraseBox(const RECT& rcBox);
     void Paint(COLORREF cr, const RECT& rc);
 
     // Elements change colour as often as every disc: the DC's own brush takes a colour in one call, where a brush
