@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <string.h>
+#include <memory>
 
 #include "render/OfflineRenderer.h"
 
@@ -23,63 +24,49 @@ void FillBlock(short* pSamples, int i)
         pSamples[s] = (short)((s % 2 ? -1 : 1) * level * 128);
 }
 
-// A visible pop-up at the screen's corner, above the others, with no background brush: the frames alone paint it.
-class TestWindow
+void Pump()
 {
-public:
-    TestWindow(int cx, int cy)
+    MSG msg;
+    while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        ::DispatchMessageA(&msg);
+}
+
+// A visible pop-up at the screen's corner, above the others, of the display's class style and with no background
+// brush: the frames alone paint it. Destroyed with its owner.
+struct WindowDestroyer {
+    void operator()(HWND hWnd) const
     {
-        WNDCLASSA wc = {};
-        wc.style = CS_HREDRAW | CS_VREDRAW;   // the display's class style
-        wc.lpfnWndProc = ::DefWindowProcA;
-        wc.hInstance = ::GetModuleHandleA(NULL);
-        wc.lpszClassName = kClass;
-        ::RegisterClassA(&wc);
-        m_hWnd = ::CreateWindowExA(WS_EX_TOPMOST, kClass, "", WS_POPUP | WS_VISIBLE, 0, 0, cx, cy, NULL, NULL,
-                                   wc.hInstance, NULL);
+        ::DestroyWindow(hWnd);
         Pump();
     }
-    ~TestWindow()
-    {
-        if (m_hWnd)
-            ::DestroyWindow(m_hWnd);
-        Pump();
-    }
-    TestWindow(const TestWindow&) = delete;
-    TestWindow& operator=(const TestWindow&) = delete;
-
-    HWND Handle() const { return m_hWnd; }
-
-    static void Pump()
-    {
-        MSG msg;
-        while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-            ::DispatchMessageA(&msg);
-    }
-
-private:
-    HWND m_hWnd = NULL;
 };
+typedef std::unique_ptr<HWND__, WindowDestroyer> TestWindow;
 
-// A window's client DC for one frame, as the display takes one for each.
-class FrameDC
+TestWindow ShowTestWindow(int cx, int cy)
 {
-public:
-    explicit FrameDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(::GetDC(hWnd)) { m_dc.Attach(m_hDC); }
-    ~FrameDC()
-    {
-        m_dc.Detach();
-        ::ReleaseDC(m_hWnd, m_hDC);
-    }
-    FrameDC(const FrameDC&) = delete;
-    FrameDC& operator=(const FrameDC&) = delete;
-    CDC* DC() { return &m_dc; }
+    WNDCLASSA wc = {};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = ::GetModuleHandleA(NULL);
+    wc.lpszClassName = kClass;
+    ::RegisterClassA(&wc);
+    TestWindow window(::CreateWindowExA(WS_EX_TOPMOST, kClass, "", WS_POPUP | WS_VISIBLE, 0, 0, cx, cy, NULL, NULL,
+                                        wc.hInstance, NULL));
+    Pump();
+    return window;
+}
 
-private:
-    HWND m_hWnd;
-    HDC m_hDC;
-    CDC m_dc;
-};
+// draw(pDC) on a client DC of the window taken for it alone, as the display takes one for each frame.
+template <class Draw>
+void WithClientDC(HWND hWnd, Draw draw)
+{
+    HDC hDC = ::GetDC(hWnd);
+    CDC dc;
+    dc.Attach(hDC);
+    draw(&dc);
+    dc.Detach();
+    ::ReleaseDC(hWnd, hDC);
+}
 
 CRenderOptions Options(int nPattern, int cx, int cy)
 {
@@ -117,28 +104,24 @@ void ExpectWindowPaintsTheRenderersPicture(int nPattern, int cx, int cy)
         picture.RenderBlock(samples, (DWORD)i);
     }
 
-    TestWindow window(cx, cy);
-    ASSERT_NE(window.Handle(), (HWND)NULL);
+    TestWindow window = ShowTestWindow(cx, cy);
+    ASSERT_NE(window.get(), (HWND)NULL);
     COfflineRenderer live;
     ASSERT_TRUE(live.Start(Options(nPattern, cx, cy)));
-    {
-        FrameDC dc(window.Handle());   // the window starts from the picture's cleared start
-        CDibCanvas& start = const_cast<CDibCanvas&>(live.Canvas());
-        ASSERT_TRUE(dc.DC()->BitBlt(0, 0, cx, cy, start.DC(), 0, 0, SRCCOPY));
-    }
+    // The window starts from the picture's cleared start.
+    CDibCanvas& start = const_cast<CDibCanvas&>(live.Canvas());
+    WithClientDC(window.get(), [&](CDC* pDC) { pDC->BitBlt(0, 0, cx, cy, start.DC(), 0, 0, SRCCOPY); });
     for (int i = 0; i < kFrames; i++) {
         FillBlock(samples, i);
         live.Core().AddBuffer(samples);
-        FrameDC dc(window.Handle());
-        live.Core().ComposeFrame(COfflineRenderer::BlockTime((DWORD)i), dc.DC());
+        WithClientDC(window.get(), [&](CDC* pDC) {
+            live.Core().ComposeFrame(COfflineRenderer::BlockTime((DWORD)i), pDC);
+        });
     }
 
     CDibCanvas shot;
     ASSERT_TRUE(shot.Create(cx, cy));
-    {
-        FrameDC dc(window.Handle());
-        ASSERT_TRUE(shot.DC()->BitBlt(0, 0, cx, cy, dc.DC(), 0, 0, SRCCOPY));
-    }
+    WithClientDC(window.get(), [&](CDC* pDC) { shot.DC()->BitBlt(0, 0, cx, cy, pDC, 0, 0, SRCCOPY); });
     int nFirst = -1;
     const int n = Differences(shot.Bits(), picture.Canvas().Bits(), cx * cy, &nFirst);
     EXPECT_EQ(n, 0) << "pattern " << nPattern << ": first at (" << nFirst % cx << ", " << nFirst / cx << ")";

@@ -59,6 +59,23 @@ protected:
         return m_canvas;
     }
 
+    // The records of iType that draw(frame) leaves on a recording context, its frame's background crBack.
+    template <class Draw>
+    int Recorded(DWORD iType, COLORREF crBack, Draw draw)
+    {
+        HDC hEmf = ::CreateEnhMetaFileA(NULL, NULL, NULL, NULL);
+        if (hEmf == NULL)
+            return -1;
+        CDC dc;
+        dc.Attach(hEmf);
+        {
+            CPatternFrame frame(&dc, Canvas(crBack));
+            draw(frame);
+        }
+        dc.Detach();
+        return CloseAndCountRecords(hEmf, iType);
+    }
+
     CPatternCanvas m_canvas;
     RECT m_rcStore = {};
     HBITMAP m_hBitmap = NULL;
@@ -235,18 +252,12 @@ TEST_F(PatternFrameTest, SmallestDiscsPaintWhatEllipsePaintsAndOneThatIsARectang
         }
     }
     // Under Wine a 2 by 2 disc is one pixel, and a 6 by 6 one has rounded corners: only the latter is an Ellipse.
-    HDC hEmf = ::CreateEnhMetaFileA(NULL, NULL, NULL, NULL);
-    ASSERT_NE(hEmf, nullptr);
-    CDC dc;
-    dc.Attach(hEmf);
-    {
-        CPatternFrame frame(&dc, Canvas(back));
-        frame.UseColor(ink);
-        frame.Draw(RECT{ 10, 10, 12, 12 }, m_rcStore);
-        frame.Draw(RECT{ 20, 20, 26, 26 }, m_rcStore);
-    }
-    dc.Detach();
-    EXPECT_EQ(CloseAndCountRecords(hEmf, EMR_ELLIPSE), 1);
+    EXPECT_EQ(Recorded(EMR_ELLIPSE, back, [&](CPatternFrame& frame) {
+                  frame.UseColor(ink);
+                  frame.Draw(RECT{ 10, 10, 12, 12 }, m_rcStore);
+                  frame.Draw(RECT{ 20, 20, 26, 26 }, m_rcStore);
+              }),
+              1);
 }
 
 // A picture of nothing but the last frame's elements is background again after EraseAll, as after Erase, whether
@@ -279,17 +290,8 @@ TEST_F(PatternFrameTest, EraseAllLeavesTheBackgroundWithOneFillWhenCrowdedAndABo
         for (int y = 0; y < H; y++)
             for (int x = 0; x < W; x++)
                 ASSERT_EQ(At(x, y), back) << c.n << " elements, at " << x << "," << y;
-
-        HDC hEmf = ::CreateEnhMetaFileA(NULL, NULL, NULL, NULL);
-        ASSERT_NE(hEmf, nullptr);
-        CDC dc;
-        dc.Attach(hEmf);
-        {
-            CPatternFrame frame(&dc, Canvas(back));
-            frame.EraseAll(c.p, c.n);
-        }
-        dc.Detach();
-        EXPECT_EQ(CloseAndCountRecords(hEmf, EMR_BITBLT), c.nFills) << c.n << " elements";
+        EXPECT_EQ(Recorded(EMR_BITBLT, back, [&](CPatternFrame& frame) { frame.EraseAll(c.p, c.n); }), c.nFills)
+            << c.n << " elements";
     }
 }
 
@@ -332,17 +334,11 @@ TEST_F(PatternFrameTest, EraseAndDrawPaintsWhatEraseThenDrawPaintsAndBoxesOnlyLo
     const RECT close[2] = { { 10, 10, 40, 40 }, { 45, 10, 75, 40 } };
     const struct { const RECT* p; int nEllipses; } cases[] = { { apart, 2 }, { close, 3 } };   // 2 draws (+1 erase)
     for (const auto& c : cases) {
-        HDC hEmf = ::CreateEnhMetaFileA(NULL, NULL, NULL, NULL);
-        ASSERT_NE(hEmf, nullptr);
-        CDC dc;
-        dc.Attach(hEmf);
-        {
-            CPatternFrame frame(&dc, Canvas(back));
-            frame.UseColor(ink);
-            for (int i = 0; i < 2; i++)
-                frame.EraseAndDraw(c.p[i], c.p[i], m_rcStore);
-        }
-        dc.Detach();
-        EXPECT_EQ(CloseAndCountRecords(hEmf, EMR_ELLIPSE), c.nEllipses);
+        EXPECT_EQ(Recorded(EMR_ELLIPSE, back, [&](CPatternFrame& frame) {
+                      frame.UseColor(ink);
+                      for (int i = 0; i < 2; i++)
+                          frame.EraseAndDraw(c.p[i], c.p[i], m_rcStore);
+                  }),
+                  c.nEllipses);
     }
 }
