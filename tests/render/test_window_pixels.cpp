@@ -123,24 +123,21 @@ void ExpectWindowPaintsTheRenderersPicture(int nPattern, int cx, int cy)
     ASSERT_TRUE(shot.Create(cx, cy));
     WithClientDC(window.get(), [&](CDC* pDC) { shot.DC()->BitBlt(0, 0, cx, cy, pDC, 0, 0, SRCCOPY); });
     int nFirst = -1;
-    const int n = Differences(shot.Bits(), picture.Canvas().Bits(), cx * cy, &nFirst);
-    EXPECT_EQ(n, 0) << "pattern " << nPattern << ": first at (" << nFirst % cx << ", " << nFirst / cx << ")";
+    EXPECT_EQ(Differences(shot.Bits(), picture.Canvas().Bits(), cx * cy, &nFirst), 0)
+        << "pattern " << nPattern << " at " << cx << "x" << cy << ": first at (" << nFirst % cx << ", "
+        << nFirst / cx << ")";
     // A picture still blank would compare equal to a window never drawn on.
-    int nBlankFirst = -1;
-    EXPECT_GT(Differences(shot.Bits(), live.Canvas().Bits(), cx * cy, &nBlankFirst), 0) << "pattern " << nPattern;
+    EXPECT_GT(Differences(shot.Bits(), live.Canvas().Bits(), cx * cy, &nFirst), 0) << "pattern " << nPattern;
 }
 
 } // namespace
 
-TEST(WindowPixelsTest, EveryPatternOnAWindowPaintsTheRenderersPictureForTheSameSoundAndSeed)
+// Every pattern at the normal size; at a larger one (other disc sizes, the scaled analysis panel) the patterns
+// with the most elements and pattern 0's text.
+TEST(WindowPixelsTest, PatternsOnAWindowPaintTheRenderersPictureForTheSameSoundAndSeed)
 {
     for (int p = 0; p < KV_PATTERN_COUNT; p++)
         ExpectWindowPaintsTheRenderersPicture(p, CVisualizer::NORMAL_WIDTH, CVisualizer::NORMAL_HEIGHT);
-}
-
-TEST(WindowPixelsTest, LargeDiscPatternsOnAFullScreenSizedWindowPaintTheRenderersPicture)
-{
-    // Larger sizes give other disc sizes and the scaled analysis panel.
     for (int p : { 0, 3, 4, 16 })
         ExpectWindowPaintsTheRenderersPicture(p, 1280, 720);
 }
