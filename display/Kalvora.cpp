@@ -10,7 +10,8 @@ const int kHalfWidth = 320, kHalfHeight = 240;
 }
 
 CKalvora::CKalvora()
-    : m_hAccel(NULL), m_evSound(FALSE, FALSE), m_nSizeMode(0), m_nMonitorIndex(0), m_rcRestore()
+    : m_hAccel(NULL), m_evSound(FALSE, FALSE), m_nSizeMode(0), m_nMonitorIndex(0), m_rcRestore(),
+      m_bPatternAnnounced(FALSE), m_bArrangeAnnounced(FALSE)
 {
     m_input.SetApis(&SWaveApi::System(), &CWasapiDevice::Api());
     m_hIcon = ::LoadIconA(::GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_DISPLAY));

@@ -49,6 +49,11 @@ public:
     HICON m_hIcon;
     // Frame cost and delay; records only in benchmark builds.
     CFrameStats m_stats;
+    // Set when this thread announced a pattern (or a mode) the control window may not have seen when it
+    // made its next request; that request is then confirmed back, so a crossing never leaves the panel
+    // lighting what the display no longer shows.
+    BOOL m_bPatternAnnounced;
+    BOOL m_bArrangeAnnounced;
 
     DECLARE_MESSAGE_MAP()
 
@@ -83,6 +88,7 @@ private:
     void PlaceClientRect(RECT rcClient);
     void UseSizeMode(int nMode);
     void AnnounceToMain(UINT msg, WPARAM wParam);
+    void ConfirmRequest(UINT msg, WPARAM wParam);
     // The core's announcement of a pattern the Arrange modes chose.
     static void OnCoreAnnounce(void* pOwner, int nPattern);
     static LRESULT KernelHandleCount();

@@ -17,6 +17,21 @@ BOOL CKalvora::RenderFrame()
 
 void CKalvora::AnnounceToMain(UINT msg, WPARAM wParam)
 {
+    if (msg == WMU_PATTERN_CHANGED)
+        m_bPatternAnnounced = TRUE;
+    else
+        m_bArrangeAnnounced = TRUE;
+    theShared.PostToMainThread(msg, wParam, 0);
+}
+
+// A request is not announced back, unless an announcement went out since the last request: the control
+// window may have set its choice and then read that older announcement, so it gets the outcome again.
+void CKalvora::ConfirmRequest(UINT msg, WPARAM wParam)
+{
+    BOOL& bAnnounced = msg == WMU_PATTERN_CHANGED ? m_bPatternAnnounced : m_bArrangeAnnounced;
+    if (!bAnnounced)
+        return;
+    bAnnounced = FALSE;
     theShared.PostToMainThread(msg, wParam, 0);
 }
 
@@ -34,6 +49,7 @@ LRESULT CKalvora::OnSelectPattern(WPARAM wParam, LPARAM)
         ClearScreen();
         ShowPatternTitle();
     }
+    ConfirmRequest(WMU_PATTERN_CHANGED, (WPARAM)m_core.m_nPattern);
     return 0;
 }
 
@@ -50,6 +66,7 @@ void CKalvora::OnPatternCommand(UINT nID)
 LRESULT CKalvora::OnSetArrange(WPARAM wParam, LPARAM)
 {
     m_core.ChooseArrange((int)wParam, ::timeGetTime());
+    ConfirmRequest(WMU_ARRANGE_CHANGED, (WPARAM)m_core.m_scheduler.Mode());
     return 0;
 }
 

@@ -268,6 +268,29 @@ TEST_F(SchedulerTest, SelectPatternRestartsTheStaticPeriodSilently)
     EXPECT_TRUE(TakePosted(WMU_PATTERN_CHANGED).empty()) << "requests are not announced back";
 }
 
+TEST_F(SchedulerTest, RequestsThatCrossAnAnnouncementAreConfirmedOnce)
+{
+    // Arrange switches to 9 and announces it while the user's click on 5 is already on its way; the
+    // panel reads 9 after it lit 5, so the display must say 5 again, once, and then fall silent.
+    Mark({ 9 });
+    m_kv->m_core.m_nPattern = 3;
+    m_kv->m_core.NextPattern();
+    EXPECT_EQ(TakePosted(WMU_PATTERN_CHANGED), std::vector<WPARAM>(1, 9));
+    m_kv->OnSelectPattern(5, 0);
+    EXPECT_EQ(TakePosted(WMU_PATTERN_CHANGED), std::vector<WPARAM>(1, 5));
+    m_kv->OnSelectPattern(6, 0);
+    EXPECT_TRUE(TakePosted(WMU_PATTERN_CHANGED).empty());
+
+    // A display key's mode against the panel's pattern click, which asks for Arrange off.
+    m_kv->OnArrangeCommand(ID_ARRANGE_FIRST + 3);
+    EXPECT_EQ(TakePosted(WMU_ARRANGE_CHANGED), std::vector<WPARAM>(1, 3));
+    m_kv->OnSetArrange(0, 0);
+    EXPECT_EQ(TakePosted(WMU_ARRANGE_CHANGED), std::vector<WPARAM>(1, 0));
+    m_kv->OnSetArrange(2, 0);
+    EXPECT_TRUE(TakePosted(WMU_ARRANGE_CHANGED).empty());
+    EXPECT_TRUE(TakePosted(WMU_PATTERN_CHANGED).empty()) << "each kind is confirmed on its own";
+}
+
 TEST_F(SchedulerTest, SelectingPatternZeroStartsItsGraphColumn)
 {
     m_kv->m_core.ResetPatternParams();
