@@ -89,10 +89,14 @@ void CBubblePattern::DrawPattern15(CPatternCanvas& cv, const SPatternInput& in, 
     MoveEmitter(cv.m_rcClient, L);
 
     CPatternFrame frame(pDC, cv);
+    // A bubble that flew off is let go where it was last drawn; a big one leaves its edge on the picture.
+    for (int i = 0; i < BUBBLES; i++)
+        if (!m_nActive[i])
+            frame.KeepDrawn(cv.m_rcDrawn[i]);
     for (int i = 0; i < BUBBLES; i++) {
         if (!m_nActive[i])
             continue;
-        frame.Erase(cv.m_rcDrawn[i]);
+        const RECT rcOld = cv.m_rcDrawn[i];
         m_dX[i] = m_dX[i] + m_dVelX[i];
         m_dY[i] = m_dY[i] + m_dVelY[i];
         // Loud music speeds every bubble up; silence keeps its speed.
@@ -105,6 +109,6 @@ void CBubblePattern::DrawPattern15(CPatternCanvas& cv, const SPatternInput& in, 
         const int x = (int)m_dX[i], y = (int)m_dY[i], r = (int)m_dRadius[i];
         const RECT rc = { x - r, y - r, x + r, y + r };
         frame.UseColor(cv.WeightedColor(m_nHue[i], m_nWhiteWeight[i], m_nBrightWeight[i]));
-        frame.Draw(rc, cv.m_rcDrawn[i]);
+        frame.EraseAndDraw(rcOld, rc, cv.m_rcDrawn[i]);
     }
 }

@@ -92,12 +92,24 @@ void CPatternFrame::EraseBox(const RECT& rcBox)
     m_pDC->PatBlt(rcBox.left, rcBox.top, rcBox.right - rcBox.left, rcBox.bottom - rcBox.top, PATCOPY);
 }
 
+void CPatternFrame::StartCells()
+{
+    if (m_bCellsStarted)
+        return;
+    m_cells.Start(m_rcClient);
+    m_bCellsStarted = TRUE;
+}
+
+void CPatternFrame::KeepDrawn(const RECT& rc)
+{
+    StartCells();
+    if (Paints(rc))
+        m_cells.Mark(PaintedBox(rc));
+}
+
 void CPatternFrame::EraseAndDraw(const RECT& rcOld, const RECT& rcNew, RECT& rcStore)
 {
-    if (!m_bCellsStarted) {
-        m_cells.Start(m_rcClient);
-        m_bCellsStarted = TRUE;
-    }
+    StartCells();
     if (m_bReady && Paints(rcOld)) {
         const RECT rcBox = PaintedBox(rcOld);
         if (m_cells.AnyMarked(rcBox))

@@ -27,6 +27,9 @@ public:
     // erased, so its box is painted, a PatBlt; elsewhere the erase may cut into a neighbour drawn a moment before,
     // and the Ellipse does it as Erase would.
     void EraseAndDraw(const RECT& rcOld, const RECT& rcNew, RECT& rcStore);
+    // An element drawn once and no longer erased (a pattern that lets an element go without erasing it): its
+    // pixels stay, so the box erases of EraseAndDraw keep off it. Called before the frame's first EraseAndDraw.
+    void KeepDrawn(const RECT& rc);
     // The brush of the elements that follow; called again for per-element colours.
     void UseColor(COLORREF cr);
     // An element: drawn only while shapes are on (erasing goes on regardless), and stored for the next
@@ -41,6 +44,7 @@ public:
 
 private:
     BOOL Paints(const RECT& rc) const;
+    void StartCells();
     // An element's box on the picture, top left first however its corners were given.
     RECT PaintedBox(const RECT& rc) const;
     // A box of the picture painted in the background colour, one PatBlt.

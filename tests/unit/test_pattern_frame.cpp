@@ -329,12 +329,17 @@ TEST_F(PatternFrameTest, EraseAndDrawPaintsWhatEraseThenDrawPaintsAndBoxesOnlyLo
                 ASSERT_EQ(At(x, y), reference.At(x, y)) << "frame " << f << " at " << x << "," << y;
     }
 
-    // Far apart, each erase is a box; close, the second one's box meets the first one drawn: an Ellipse.
+    // Far apart, each erase is a box; close, the second one's box meets the first one drawn: an Ellipse. So does
+    // a box that meets an element kept on the picture unerased (cells 5 and 6 across; the second box reaches 5).
     const RECT apart[2] = { { 10, 10, 40, 40 }, { 150, 70, 180, 100 } };
     const RECT close[2] = { { 10, 10, 40, 40 }, { 45, 10, 75, 40 } };
-    const struct { const RECT* p; int nEllipses; } cases[] = { { apart, 2 }, { close, 3 } };   // 2 draws (+1 erase)
+    const RECT kept = { 185, 70, 215, 100 }, none = {};
+    const struct { const RECT* p; RECT kept; int nEllipses; } cases[] = {
+        { apart, none, 2 }, { close, none, 3 }, { apart, kept, 3 },   // 2 draws (+1 erase)
+    };
     for (const auto& c : cases) {
         EXPECT_EQ(Recorded(EMR_ELLIPSE, back, [&](CPatternFrame& frame) {
+                      frame.KeepDrawn(c.kept);
                       frame.UseColor(ink);
                       for (int i = 0; i < 2; i++)
                           frame.EraseAndDraw(c.p[i], c.p[i], m_rcStore);
