@@ -123,9 +123,13 @@ void CLatticePatterns::DrawPattern14(CPatternCanvas& cv, const SPatternInput& in
 {
     const int L = in.nLevel;
     CPatternFrame frame(pDC, cv);
-    // A bar no longer shown is still erased in every frame.
+    // A bar no longer shown is still erased in every frame, so the picture holds nothing but last frame's dots.
+    RECT rcErase[BARS * BAR_BLOCK];
+    int nErase = 0;
     for (int i = 0; i < BARS; i++)
-        frame.Erase(&cv.m_rcDrawn[BAR_BLOCK * i], m_bars.nDots[i]);
+        for (int k = 0; k < m_bars.nDots[i]; k++)
+            rcErase[nErase++] = cv.m_rcDrawn[BAR_BLOCK * i + k];
+    frame.EraseAll(rcErase, nErase);
     if (in.nDelta > kRenewDelta) {
         for (int i = 0; i < BARS; i++) {
             if (m_bars.nShown[i] != 1)

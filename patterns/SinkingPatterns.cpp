@@ -51,12 +51,11 @@ void CSinkingPatterns::DrawPattern9(CPatternCanvas& cv, const SPatternInput& in,
         CPatternFrame frame(pDC, cv);
         const int bottom = cv.m_rcClient.bottom;
         for (int i = 0; i < SLOTS; i++) {
-            frame.Erase(cv.m_rcDrawn[i]);
             frame.UseColor(m_trail.crDisc[i]);
             const double x = m_trail.dX[i], h = m_trail.dHeight[i];
             const RECT rc = { (int)(x - kDiscRadius), (int)(bottom - 2 * kDiscRadius - h),
                               (int)(x + kDiscRadius), (int)(bottom - h) };
-            frame.Draw(rc, cv.m_rcDrawn[i]);
+            frame.EraseAndDraw(cv.m_rcDrawn[i], rc, cv.m_rcDrawn[i]);
         }
     }
     SinkDiscs(cv.m_rcClient);

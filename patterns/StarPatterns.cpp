@@ -72,7 +72,6 @@ void CStarPatterns::DrawPattern7(CPatternCanvas& cv, const SPatternInput& in, CD
         const int s = m_stars.nSize[i];
         const RECT rcOld = { m_stars.nDrawnX[i] - s, m_stars.nDrawnY[i] - s,
                              m_stars.nDrawnX[i] + s, m_stars.nDrawnY[i] + s };
-        frame.Erase(rcOld);
         // The bigger the star, the brighter; the brightness settings don't apply here.
         const int brightness = s * 4000 / 255;
         const int whiteness = cv.RandomWhiteness();
@@ -82,7 +81,7 @@ void CStarPatterns::DrawPattern7(CPatternCanvas& cv, const SPatternInput& in, CD
         const int x = m_stars.nX[i], y = m_stars.nY[i];
         const RECT rc = { x - s, y + (k - 1) * s, x + s, y + (k + 1) * s };
         RECT rcDrawn;
-        frame.Draw(rc, rcDrawn);
+        frame.EraseAndDraw(rcOld, rc, rcDrawn);
         m_stars.nDrawnX[i] = x;
         m_stars.nDrawnY[i] = y + k * s;
     }
@@ -143,12 +142,11 @@ void CStarPatterns::DrawPattern8(CPatternCanvas& cv, const SPatternInput& in, CD
             LaunchBall(i, cv, in.nLevel);
         if (m_fountain.nActive[i])
             FlyBall(i, cv.m_rcClient, in.dwAvgLevel);
-        frame.Erase(cv.m_rcDrawn[i]);
         frame.UseColor(m_fountain.crBall[i]);
         const double x = m_fountain.dX[i], y = m_fountain.dY[i];
         const RECT rc = { (int)(x - kBallRadius), (int)(y - kBallRadius), (int)(x + kBallRadius),
                           (int)(y + kBallRadius) };
-        frame.Draw(rc, cv.m_rcDrawn[i]);
+        frame.EraseAndDraw(cv.m_rcDrawn[i], rc, cv.m_rcDrawn[i]);
     }
     if (in.nLevel > kFamilyLevel)
         m_fountain.nFamily = CPatternCanvas::RandomBelow(3);

@@ -76,7 +76,6 @@ void CSwarmCometPatterns::DrawPattern11(CPatternCanvas& cv, const SPatternInput&
     CPatternFrame frame(pDC, cv);
     for (int i = 0; i < DISCS; i++) {
         CPatternCanvas::UpdatePulseOrSilence(m_dance.nPulse[i], L);
-        frame.Erase(cv.m_rcDrawn[i]);
         frame.UseColor(cv.HsvToColor(hue, whiteness, cv.Brightness(m_dance.nPulse[i])));
         m_dance.dAngleX[i] = m_dance.dAngleX[i] + trend / m_dance.dDivX[i];
         m_dance.dAngleY[i] = m_dance.dAngleY[i] + trend / m_dance.dDivY[i];
@@ -86,7 +85,7 @@ void CSwarmCometPatterns::DrawPattern11(CPatternCanvas& cv, const SPatternInput&
         const int y = (int)(cos(m_dance.dAngleY[i]) * r) - d / 2 + pt.y;
         MoveCentre(pt, i, cv.m_rcClient);
         const RECT rc = { x, y, x + d, y + d };
-        frame.Draw(rc, cv.m_rcDrawn[i]);
+        frame.EraseAndDraw(cv.m_rcDrawn[i], rc, cv.m_rcDrawn[i]);
     }
 }
 
@@ -135,14 +134,17 @@ void CSwarmCometPatterns::LaunchComet(CPatternCanvas& cv)
     m_comets.nBright[i] = m_comets.nLaunchBright;
 }
 
-// Every comet is erased before any is drawn; one that leaves the screen is gone with its last image.
+// Every comet is erased before any is drawn; one that leaves the screen is gone with its last image. So the
+// picture holds nothing but the comets in flight, and the whole-picture erase fits.
 void CSwarmCometPatterns::MoveComets(CPatternCanvas& cv, int L, CPatternFrame& frame)
 {
     const RECT& rc = cv.m_rcClient;
+    RECT rcErase[COMETS];
+    int nErase = 0;
     for (int i = 0; i < COMETS; i++) {
         if (!m_comets.nActive[i])
             continue;
-        frame.Erase(cv.m_rcDrawn[i]);
+        rcErase[nErase++] = cv.m_rcDrawn[i];
         POINT& pt = cv.m_ptItem[i];
         pt.x = pt.x + (m_comets.ptHeading[i].x * L) / 10;
         pt.y = pt.y + (m_comets.ptHeading[i].y * L) / 10;
@@ -153,6 +155,7 @@ void CSwarmCometPatterns::MoveComets(CPatternCanvas& cv, int L, CPatternFrame& f
         if (pt.x < 0 || pt.x > rc.right || pt.y < 0 || pt.y > rc.bottom)
             m_comets.nActive[i] = 0;
     }
+    frame.EraseAll(rcErase, nErase);
 }
 
 void CSwarmCometPatterns::DrawComets(CPatternCanvas& cv, int L, CPatternFrame& frame)
