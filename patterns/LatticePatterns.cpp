@@ -52,8 +52,8 @@ void CLatticePatterns::SlideLattice(int v)
 void CLatticePatterns::DrawPattern13(CPatternCanvas& cv, const SPatternInput& in, CDC* pDC)
 {
     CPatternFrame frame(pDC, cv);
-    // The previous lattice's count, even when a new lattice follows in this frame.
-    frame.Erase(cv.m_rcDrawn, m_lattice.nCount);
+    // The previous lattice's count, even when a new lattice follows in this frame; the picture is that lattice alone.
+    frame.EraseAll(cv.m_rcDrawn, m_lattice.nCount);
     if (LatticeNeedsRenewal(in, cv.m_rcClient))
         RenewLattice(cv, 50, 100);
     const int v = in.nLevel / 10;

@@ -16,7 +16,7 @@ void COrbitPatterns::DrawPattern1(CPatternCanvas& cv, const SPatternInput& in, C
     m_ring.dAngle = m_ring.dAngle + L * 0.005 + 0.1;
 
     CPatternFrame frame(pDC, cv);
-    frame.Erase(cv.m_rcDrawn, m_ring.nCount);
+    frame.EraseAll(cv.m_rcDrawn, m_ring.nCount);   // the picture is last frame's ring alone
     frame.UseColor(cv.PickPatternColor(m_ring.nPulse));
 
     const RECT& rc = cv.m_rcClient;
@@ -44,7 +44,7 @@ void COrbitPatterns::DrawPattern2(CPatternCanvas& cv, const SPatternInput& in, C
     CPatternCanvas::UpdatePulseOrSilence(m_wander.nPulse, L);
 
     CPatternFrame frame(pDC, cv);
-    frame.Erase(cv.m_rcDrawn[0]);
+    frame.EraseAll(cv.m_rcDrawn, 1);   // the picture is last frame's disc alone
     frame.UseColor(cv.PickPatternColor(m_wander.nPulse));
 
     const double trend = m_wander.trend.Trend();

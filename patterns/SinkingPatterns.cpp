@@ -81,7 +81,7 @@ void CSinkingPatterns::DrawPattern10(CPatternCanvas& cv, const SPatternInput& in
     m_ring.dAngle = m_ring.dAngle + L * 0.005 + 0.1;   // half a step and 0.05 radian per frame
 
     CPatternFrame frame(pDC, cv);
-    frame.Erase(cv.m_rcDrawn, m_ring.nCount);
+    frame.EraseAll(cv.m_rcDrawn, m_ring.nCount);   // the picture is last frame's ring alone
     if (in.nDelta > kJumpDelta) {
         m_ring.nCentreX = CPatternCanvas::RandomBelow(cv.m_rcClient.right);
         m_ring.nCentreY = CPatternCanvas::RandomBelow(cv.m_rcClient.bottom);
