@@ -106,12 +106,31 @@ void CFlyerPattern::MakeRoom(CPatternCanvas& cv, CHeldSelection& sel, int n)
     cv.m_gdi.Reserve(n);
 }
 
-void CFlyerPattern::Erase(const SFlyerSlot& f, const RECT& rc, CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC)
+CGdiObject* CFlyerPattern::UseEraseBrush(CPatternCanvas& cv, CHeldSelection& sel)
 {
     CGdiObject* pBrush = cv.m_gdi.EraseBrush(cv.m_crBack);
+    if (pBrush)
+        sel.UseBrush(pBrush);
+    return pBrush;
+}
+
+// Before the first flyer is drawn the picture holds nothing but last frame's flyers, each inside what its own
+// erase paints and each erased in this frame (a flyer that flies off is erased as it goes). So an erase that goes
+// before the draws may paint the whole box around the flyer, one PatBlt: what lies there besides its own disc is
+// background or another flyer of the last frame, which its own erase would clear anyway (one whose erase keeps its
+// turn is cleared again after the flyers before it are drawn, cutting into them as before).
+void CFlyerPattern::EraseBox(const SFlyerSlot& f, const RECT& rc, CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC)
+{
+    if (UseEraseBrush(cv, sel) == NULL)
+        return;
+    Fill(pDC, f.nKind == KIND_DASH ? DashErased(rc) : Reach(rc));
+}
+
+void CFlyerPattern::Erase(const SFlyerSlot& f, const RECT& rc, CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC)
+{
+    CGdiObject* pBrush = UseEraseBrush(cv, sel);
     if (pBrush == NULL)
         return;
-    sel.UseBrush(pBrush);
     if (f.nKind == KIND_DASH) {
         Fill(pDC, DashErased(rc));
         return;
@@ -167,7 +186,7 @@ void CFlyerPattern::Paint(CPatternCanvas& cv, SStep* pStep, CDC* pDC)
     CHeldSelection sel(pDC);
     for (int i = 0; i < SLOTS; i++) {
         if (pStep[i].bErase && !pStep[i].bEraseInOrder)
-            Erase(m_slot[i], pStep[i].rcErase, cv, sel, pDC);
+            EraseBox(m_slot[i], pStep[i].rcErase, cv, sel, pDC);
     }
     for (int i = 0; i < SLOTS; i++) {
         if (pStep[i].bEraseInOrder)

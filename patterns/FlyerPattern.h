@@ -43,6 +43,8 @@ private:
     void Paint(CPatternCanvas& cv, SStep* pStep, CDC* pDC);
     void EraseAll(CPatternCanvas& cv, const SStep* pStep, CDC* pDC);
     void Erase(const SFlyerSlot& f, const RECT& rc, CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC);
+    static CGdiObject* UseEraseBrush(CPatternCanvas& cv, CHeldSelection& sel);
+    void EraseBox(const SFlyerSlot& f, const RECT& rc, CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC);
     void DrawFlyer(const SFlyerSlot& f, CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC);
     static BOOL DrawShape(CPatternCanvas& cv, CHeldSelection& sel, CDC* pDC, const RECT& rc, int nPenWidth);
     static void MakeRoom(CPatternCanvas& cv, CHeldSelection& sel, int n);
