@@ -25,7 +25,7 @@ public:
     // over a picture holding nothing but its last frame's elements. Where the old element's box meets nothing this
     // frame has drawn yet, the pixels around it in its box are background or last frame's elements still to be
     // erased, so its box is painted, a PatBlt; elsewhere the erase may cut into a neighbour drawn a moment before,
-    // and the Ellipse does it as Erase would.
+    // and the Ellipse does it as Erase would. rcOld may be rcStore itself: it is read before the store is written.
     void EraseAndDraw(const RECT& rcOld, const RECT& rcNew, RECT& rcStore);
     // An element drawn once and no longer erased (a pattern that lets an element go without erasing it): its
     // pixels stay, so the box erases of EraseAndDraw keep off it. Called before the frame's first EraseAndDraw.
