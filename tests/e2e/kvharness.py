@@ -169,6 +169,11 @@ def send(cls, title, msg, wparam=0, lparam=0):
     return int(out) if code == 0 and out else None
 
 
+def move_window(cls, title, x, y):
+    """Moves a top-level window's top-left corner to (x, y) on the screen; True when it was found and moved."""
+    return probe("move", cls, title, x, y)[0] == 0
+
+
 def resource_ids(repo=REPO):
     """Every #define NAME number of res/resource.h and afx/base/AfxRes.h, as {NAME: number}: the command IDs the
     program uses, read where the program takes them from (afx/AfxRes.h in a revision older than afx/base/)."""

@@ -233,6 +233,16 @@ int Send(HWND hwnd, char** numbers)
     return kFound;
 }
 
+// Moves the window's top-left corner to a screen point, keeping its size, z-order and activation.
+int Move(HWND hwnd, char** numbers)
+{
+    long long x, y;
+    if (!ParseNumber(numbers[0], &x) || !ParseNumber(numbers[1], &y))
+        return kUsage;
+    UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+    return SetWindowPos(hwnd, nullptr, static_cast<int>(x), static_cast<int>(y), 0, 0, flags) ? kFound : kNotFound;
+}
+
 int Close(HWND hwnd)
 {
     return PostMessageA(hwnd, WM_CLOSE, 0, 0) ? kFound : kNotFound;
@@ -243,6 +253,7 @@ int Usage()
     std::fprintf(stderr,
                  "usage: kvprobe find|client|window|title|children|owner|enabled|close <class|*> <title|*>\n"
                  "       kvprobe post|send <class|*> <title|*> <msg> <wparam> <lparam>\n"
+                 "       kvprobe move <class|*> <title|*> <x> <y>\n"
                  "       kvprobe wait|waitgone <class|*> <title|*> <timeout ms>\n"
                  "       kvprobe list\n"
                  "       kvprobe hold <ms>\n"
@@ -274,13 +285,16 @@ int OnWindow(const char* command, HWND hwnd, int argc, char** argv)
         return Post(hwnd, argv + 4);
     if (std::strcmp(command, "send") == 0 && argc == 7)
         return Send(hwnd, argv + 4);
+    if (std::strcmp(command, "move") == 0 && argc == 6)
+        return Move(hwnd, argv + 4);
     return Usage();
 }
 
 bool KnownWindowCommand(const char* command)
 {
     static const char* const kCommands[] = {"find",  "client",  "window", "title", "children",
-                                            "owner", "enabled", "close",  "post", "send"};
+                                            "owner", "enabled", "close",  "post", "send",
+                                            "move"};
     for (const char* known : kCommands)
         if (std::strcmp(command, known) == 0)
             return true;
