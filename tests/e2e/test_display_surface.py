@@ -32,13 +32,13 @@ def differing(a, b):
 
 class DisplaySurfaceTest(KvTestCase):
 
-    def start_with_pattern(self, nPattern):
+    def start_with_pattern(self, pattern):
         self.play_dc(DC_SAMPLE, seconds=90)
         program = self.start_kalvora()
         self.assertTrue(program.wait_control(START_TIMEOUT), "control window never appeared\n" + program.log())
         self.assertTrue(program.wait_display(START_TIMEOUT), "display window never appeared\n" + program.log())
-        post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, ID_PATTERN_FIRST + nPattern)
-        self.assertTrue(wait_window(DISPLAY_CLASS, "Pattern%d" % nPattern, 10), "pattern %d never showed" % nPattern)
+        post(CONTROL_CLASS, CONTROL_TITLE, WM_COMMAND, ID_PATTERN_FIRST + pattern)
+        self.assertTrue(wait_window(DISPLAY_CLASS, "Pattern%d" % pattern, 10), "pattern %d never showed" % pattern)
         time.sleep(SETTLE)
         return program
 
