@@ -1,7 +1,7 @@
 #!/bin/bash
 # Benchmark (not a test): builds a frame-recording Kalvora beside the normal build, starts the private screen,
 # sound server and Wine prefix, and reports what every pattern costs the program and the X server, next to the
-# floor of bare capture, with the offline renderer's speed.
+# floor of bare capture and of two boxes a frame spread over the screen, with the offline renderer's speed.
 # usage: bash scripts/bench.sh [--before REV]
 #   --before REV (or KV_BENCH_BEFORE=REV): also build REV's frame-recording program, from an export of REV in
 #                out/bench/before-<commit>/, and measure both cell by cell; prints the ratios after / before.
@@ -22,7 +22,7 @@ while (($#)); do
 done
 
 CONFIGURE=(-DKV_FRAME_STATS=ON -DKV_BUILD_TESTS=OFF)
-bash scripts/build.sh Kalvora kvprobe capture_floor KalvoraRender || exit 1
+bash scripts/build.sh Kalvora kvprobe capture_floor span_probe KalvoraRender || exit 1
 cmake -S . -B build-bench -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake "${CONFIGURE[@]}" \
   >/dev/null && cmake --build build-bench -j2 --target Kalvora || exit 1
 
@@ -57,5 +57,6 @@ trap_stop_all
 start_all || exit 1
 
 KV_EXE="$ROOT/build/Kalvora.exe" KV_BENCH_EXE="$ROOT/build-bench/Kalvora.exe" KV_PROBE="$ROOT/build/tests/kvprobe.exe" \
-KV_FLOOR="$ROOT/build/tests/capture_floor.exe" KV_RENDER="$ROOT/build/KalvoraRender.exe" \
+KV_FLOOR="$ROOT/build/tests/capture_floor.exe" KV_SPAN="$ROOT/build/tests/span_probe.exe" \
+KV_RENDER="$ROOT/build/KalvoraRender.exe" \
 KV_XVFB_PID="$KV_XVFB_PID" KV_WINESERVER_PID="$KV_WINESERVER_PID" python3 tests/bench/pattern_bench.py

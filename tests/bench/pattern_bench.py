@@ -134,6 +134,28 @@ def floor_cpu(floor_exe):
         proc.wait(timeout=60)
 
 
+def span_cpu(span_exe):
+    """The X server's share for two 4 x 4 boxes a frame over the whole screen, side by side and at opposite
+    corners: Wine sends the one rectangle that bounds a frame's changes, so the second is what any picture
+    spread over the screen costs the X server, however little of it changes."""
+    cpu = {}
+    for where in ("near", "far"):
+        proc = subprocess.Popen(["wine", span_exe, where, str(int(SECONDS + 6))], stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+        try:
+            time.sleep(4.0)   # start-up
+            cpu[where] = measure(proc.pid, SECONDS)
+        finally:
+            proc.wait(timeout=60)
+    return cpu
+
+
+def span_text(span):
+    return ("Two 4x4 boxes a frame over the whole screen: X server %.1f %% of a core side by side, %.1f %% at "
+            "opposite corners (program %.1f and %.1f)" % (span["near"]["server"], span["far"]["server"],
+                                                          span["near"]["program"], span["far"]["program"]))
+
+
 # ---------------------------------------------------------------- the live program
 
 class Build:
@@ -416,6 +438,8 @@ def main():
               flush=True)
         floor = floor_cpu(os.environ["KV_FLOOR"])
         print("floor of a bare recorder: " + share(floor), flush=True)
+        span = span_cpu(os.environ["KV_SPAN"])
+        print(span_text(span), flush=True)
         if len(builds) == 1:
             cpu, paused, figures = run_one(after)
             cpu, paused, figures = {"": cpu}, {"": paused}, {"": figures}
@@ -450,6 +474,7 @@ def main():
                  "servers: X server %.2f %%, wineserver %s %% (over %g s before the run; %.2f and %s after it)."
                  % (share(floor), share(paused[label]), first_idle["server"], wineserver_text(first_idle),
                     idle_seconds, last_idle["server"], wineserver_text(last_idle)))
+    parts.append(span_text(span) + ": an X server share near the second is the whole window sent each time.")
     text = "\n\n".join(parts) + "\n"
     print("\n" + text)
     os.makedirs(OUT, exist_ok=True)
