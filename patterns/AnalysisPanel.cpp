@@ -26,6 +26,8 @@ const int kRowCount = sizeof(kRows) / sizeof(kRows[0]);
 const int kTitleTop = 0;
 const int kLabelLeft = 10;
 const int kValueLeft = 200;     // the value column, wiped every frame
+const int kValueRight = 230;    // where the values' text is cut off
+const int kColumnRight = 300;   // how far a new picture's wipe reaches
 const int kGraphTop = 210;      // the dot graph's column, wiped every frame
 const int kGraphBase = 400;
 const int kGraphFirstColumn = 20;
@@ -72,7 +74,7 @@ void CAnalysisPanel::DrawPanelRow(const CPatternCanvas& cv, CDC* pDC, int nRow, 
         pDC->TextOut(kLabelLeft, row.y, row.pszLabel);
     char szValue[16];
     wsprintfA(szValue, "%d", v);
-    RECT rcValue = { 200, row.y, 230, row.y + 20 };
+    RECT rcValue = { kValueLeft, row.y, kValueRight, row.y + 20 };
     pDC->DrawText(szValue, &rcValue, DT_RIGHT | DT_SINGLELINE);
     if (!row.bBar)
         return;
@@ -123,12 +125,11 @@ void CAnalysisPanel::DrawPattern0(CPatternCanvas& cv, const SPatternInput& in, C
     if (m_fontRow.m_hObject != NULL) {
         CSelectGuard font(pDC, m_fontRow);
         pDC->SetBkMode(OPAQUE);
-        RECT rcColumn = { kValueLeft, kRows[0].y, 300, kGraphTop };
-        pDC->FillSolidRect(&rcColumn, cv.m_crBack);
-        const int nValues[kRowCount] = { (int)in.dwCount, in.nLevel, in.nDelta, (int)in.dwAvgLevel,
-                                         (int)in.dwAvgDelta, in.nNearLevel, in.nNearDelta };
         const BOOL bHolds = StampHolds(cv);
         const int nStanding = bHolds ? m_labels.nStanding : 0;
+        WipeValues(cv, pDC, bHolds);
+        const int nValues[kRowCount] = { (int)in.dwCount, in.nLevel, in.nDelta, (int)in.dwAvgLevel,
+                                         (int)in.dwAvgDelta, in.nNearLevel, in.nNearDelta };
         for (int i = 0; i < kRowCount; i++)
             DrawPanelRow(cv, pDC, i, nValues[i], i >= nStanding);
         if (!bHolds)
@@ -158,6 +159,15 @@ BOOL CAnalysisPanel::StampHolds(const CPatternCanvas& cv) const
 {
     return m_labels.bValid && m_labels.crBack == cv.m_crBack && ::EqualRect(&m_labels.rcClient, &cv.m_rcClient) &&
            m_labels.bScaled == m_bScaled && m_labels.nPaintedOver == cv.m_nPaintedOver;
+}
+
+// The whole column when the stamp is new. While it holds, each frame paints the same pixels right of the values
+// (the same labels, the markers, each bar's full length) and nothing else reaches there, so what the wipe would
+// leave as background is background still: only the values' own cells, whose digits change, are wiped.
+void CAnalysisPanel::WipeValues(const CPatternCanvas& cv, CDC* pDC, BOOL bStampHolds) const
+{
+    RECT rcColumn = { kValueLeft, kRows[0].y, bStampHolds ? kValueRight : kColumnRight, kGraphTop };
+    pDC->FillSolidRect(&rcColumn, cv.m_crBack);
 }
 
 // Called with the row font selected, after every label was drawn.

@@ -191,10 +191,11 @@ TEST_F(AnalysisPanel, ShorterValueClearsTheStaleBar)
     ExpectBar(kAvgDeltaRow, 239);
 }
 
-// Labels left standing change no pixel: frames drawn with them equal frames that draw every label every time
-// (as a picture painted over before each frame makes the panel do), at both panel sizes, and a background
-// changed without a clear (the invert key) reaches the labels too.
-TEST_F(AnalysisPanel, StandingLabelsLeaveTheSamePixelsAsLabelsDrawnEveryFrame)
+// Labels left standing, and the value column wiped only under the values, change no pixel: frames drawn with
+// them equal frames that draw every label and wipe the whole column every time (as a picture painted over before
+// each frame makes the panel do), at both panel sizes, and a background changed without a clear (the invert key)
+// reaches the labels too. The frame count drops from four digits to one and back: its old digits must go.
+TEST_F(AnalysisPanel, StandingLabelsAndNarrowWipeLeaveTheSamePixelsAsWholeFrames)
 {
     for (const SIZE size : { SIZE{ 640, 480 }, SIZE{ 320, 240 } }) {
         std::vector<DWORD> pictures[2];
@@ -202,7 +203,7 @@ TEST_F(AnalysisPanel, StandingLabelsLeaveTheSamePixelsAsLabelsDrawnEveryFrame)
             MakeSurface(size.cx, size.cy, size.cx != 640);
             for (int i = 0; i < 5; i++) {
                 SetValues(40 * i, 255 - 50 * i, 7 * i, i);   // one digit: a long label shows past 200
-                m_in.dwCount = 1000 + 111 * i;
+                m_in.dwCount = (i % 2) ? 9 : 1000 + 111 * i;
                 if (nPass == 1)
                     m_cv->m_nPaintedOver++;
                 if (i == 3)
