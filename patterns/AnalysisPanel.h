@@ -26,8 +26,8 @@ private:
 
     // The row labels never change, yet their text is most of a frame's cost on a large screen: they are
     // drawn again only when what they were drawn under has changed or the picture was painted over, and only
-    // where nothing drawn every frame reaches into them.
-    // While the stamp holds, the value column is wiped only where the values are drawn (WipeValues).
+    // where nothing drawn every frame reaches into them. While the stamp holds, the value column is wiped only
+    // where the values are drawn (WipeValues).
     struct SLabelStamp {
         BOOL bValid = FALSE;
         int nStanding = 0;   // labels from the top left alone while the stamp holds

@@ -124,11 +124,13 @@ def measure(pid, seconds):
     return cpu
 
 
-def floor_cpu(floor_exe):
-    proc = subprocess.Popen(["wine", floor_exe, str(int(SECONDS + 8))], stdout=subprocess.DEVNULL,
+def reference_cpu(exe, *args):
+    """CPU of a reference program run under Wine for the benchmark's interval, after its start-up; the
+    program's last argument is how long it runs, in seconds."""
+    proc = subprocess.Popen(["wine", exe, *args, str(int(SECONDS + 8))], stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
     try:
-        time.sleep(4.0)   # start-up and device open
+        time.sleep(4.0)   # start-up (and the recorder's device open)
         return measure(proc.pid, SECONDS)
     finally:
         proc.wait(timeout=60)
@@ -138,16 +140,7 @@ def span_cpu(span_exe):
     """The X server's share for two 4 x 4 boxes a frame over the whole screen, side by side and at opposite
     corners: Wine sends the one rectangle that bounds a frame's changes, so the second is what any picture
     spread over the screen costs the X server, however little of it changes."""
-    cpu = {}
-    for where in ("near", "far"):
-        proc = subprocess.Popen(["wine", span_exe, where, str(int(SECONDS + 6))], stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
-        try:
-            time.sleep(4.0)   # start-up
-            cpu[where] = measure(proc.pid, SECONDS)
-        finally:
-            proc.wait(timeout=60)
-    return cpu
+    return {where: reference_cpu(span_exe, where) for where in ("near", "far")}
 
 
 def span_text(span):
@@ -436,7 +429,7 @@ def main():
         IDLE = first_idle
         print("idle: X server %.2f %%, wineserver %s %%" % (first_idle["server"], wineserver_text(first_idle)),
               flush=True)
-        floor = floor_cpu(os.environ["KV_FLOOR"])
+        floor = reference_cpu(os.environ["KV_FLOOR"])
         print("floor of a bare recorder: " + share(floor), flush=True)
         span = span_cpu(os.environ["KV_SPAN"])
         print(span_text(span), flush=True)
